@@ -1,0 +1,24 @@
+# Shared build settings.
+
+function(lorent_warnings target)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wno-sign-conversion)
+  endif()
+endfunction()
+
+if(WIN32)
+  # Static runtime: the programs import only system DLLs.
+  set(LORENT_WIN_LINK_FLAGS -static -static-libgcc -static-libstdc++)
+  # Small stub: drop unused sections.
+  add_compile_options(-ffunction-sections -fdata-sections)
+  add_link_options(-Wl,--gc-sections)
+endif()
+
+# A Windows program: GUI or console, static runtime, wide entry point.
+function(lorent_windows_program target kind)
+  if(kind STREQUAL "GUI")
+    set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+  endif()
+  target_link_options(${target} PRIVATE ${LORENT_WIN_LINK_FLAGS} -municode)
+  lorent_warnings(${target})
+endfunction()

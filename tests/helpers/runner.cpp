@@ -1,0 +1,76 @@
+// runner.exe [--cwd FOLDER] [--timeout SECONDS] PROGRAM [ARGUMENTS...]
+//
+// Starts PROGRAM with the arguments, waits for it and prints
+//   exit code: 0x00000BC2 (3010)
+// on standard output. Its own exit code is 0 when the program ran, 125 when it
+// could not be started and 124 when it did not end in time (it is then ended).
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+// Quotes one argument so that the C runtime's parser gives it back unchanged.
+void AppendArgument(std::wstring& line, const std::wstring& arg) {
+  if (!line.empty()) line += L' ';
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
+    line += arg;
+    return;
+  }
+  line += L'"';
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') line.append(backslashes * 2 + 1, L'\\');
+    else line.append(backslashes, L'\\');
+    backslashes = 0;
+    line += c;
+  }
+  line.append(backslashes * 2, L'\\');
+  line += L'"';
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int i = 1;
+  const wchar_t* folder = nullptr;
+  DWORD timeout = INFINITE;
+  for (; i + 1 < argc; i += 2) {
+    if (std::wcscmp(argv[i], L"--cwd") == 0) folder = argv[i + 1];
+    else if (std::wcscmp(argv[i], L"--timeout") == 0) timeout = static_cast<DWORD>(std::wcstoul(argv[i + 1], nullptr, 10)) * 1000;
+    else break;
+  }
+  if (i >= argc) {
+    std::fputs("usage: runner [--cwd FOLDER] [--timeout SECONDS] PROGRAM [ARGUMENTS...]\n", stderr);
+    return 2;
+  }
+  std::wstring line;
+  for (int k = i; k < argc; ++k) AppendArgument(line, argv[k]);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(argv[i], line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &process)) {
+    std::fprintf(stderr, "runner: cannot start %ls (error %lu)\n", argv[i], GetLastError());
+    return 125;
+  }
+  CloseHandle(process.hThread);
+  if (WaitForSingleObject(process.hProcess, timeout) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 0xDEAD);
+    std::fprintf(stderr, "runner: %ls did not end in time\n", argv[i]);
+    CloseHandle(process.hProcess);
+    return 124;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  std::printf("exit code: 0x%08lX (%lu)\n", code, code);
+  std::fflush(stdout);
+  return 0;
+}
