@@ -66,6 +66,11 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
     error = "no output given (set output in the description or use --output)";
     return false;
   }
+  std::error_code sizeError;
+  if (fs::file_size(description.stub, sizeError) >= package::kPackageOffsetLimit && !sizeError) {
+    error = "the stub is 2 GiB or larger: the package header would start beyond 2 GiB";
+    return false;
+  }
   std::string image;
   if (!ReadWholeFile(description.stub, image)) {
     error = "cannot read the stub " + PathToUtf8(description.stub);
@@ -77,10 +82,6 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
     return false;
   }
   const uint64_t packageOffset = image.size();
-  if (packageOffset >= package::kPackageOffsetLimit) {
-    error = "the stub is 2 GiB or larger: the package header would start beyond 2 GiB";
-    return false;
-  }
 
   // The table, with each source's size as it is now.
   package::PackageTable table;

@@ -145,7 +145,9 @@ PackageInfo ReadPackage(ByteSource& source, PackageTable& table) {
   uint8_t field[4];
   if (fileSize < kPackageOffsetField + 4 || source.ReadAt(kPackageOffsetField, field, 4) != 4) return info;
   const uint64_t offset = ReadLe32(field);
-  if (offset >= kPackageOffsetLimit || offset > fileSize || fileSize - offset < 4) return info;
+  // Offset 0 means no package, whatever the image's first bytes are; the image
+  // signature test below also catches it, as it did for stubs of the past.
+  if (offset == 0 || offset >= kPackageOffsetLimit || offset > fileSize || fileSize - offset < 4) return info;
 
   Cursor cursor(source, offset);
   uint32_t groupCount = 0;
