@@ -1,9 +1,11 @@
-// runner.exe [--cwd FOLDER] [--timeout SECONDS] PROGRAM [ARGUMENTS...]
+// runner.exe [--cwd FOLDER] [--timeout SECONDS] [--raw] PROGRAM [ARGUMENTS...]
 //
 // Starts PROGRAM with the arguments, waits for it and prints
 //   exit code: 0x00000BC2 (3010)
 // on standard output. Its own exit code is 0 when the program ran, 125 when it
 // could not be started and 124 when it did not end in time (it is then ended).
+// With --raw, the arguments are joined by spaces as they stand, unquoted, as a
+// shell-started program would receive a parameter text.
 #include <windows.h>
 
 #include <cstdio>
@@ -41,17 +43,31 @@ int wmain(int argc, wchar_t** argv) {
   int i = 1;
   const wchar_t* folder = nullptr;
   DWORD timeout = INFINITE;
-  for (; i + 1 < argc; i += 2) {
-    if (std::wcscmp(argv[i], L"--cwd") == 0) folder = argv[i + 1];
-    else if (std::wcscmp(argv[i], L"--timeout") == 0) timeout = static_cast<DWORD>(std::wcstoul(argv[i + 1], nullptr, 10)) * 1000;
-    else break;
+  bool raw = false;
+  while (i < argc) {
+    if (std::wcscmp(argv[i], L"--raw") == 0) {
+      raw = true;
+      ++i;
+    } else if (i + 1 < argc && std::wcscmp(argv[i], L"--cwd") == 0) {
+      folder = argv[i + 1];
+      i += 2;
+    } else if (i + 1 < argc && std::wcscmp(argv[i], L"--timeout") == 0) {
+      timeout = static_cast<DWORD>(std::wcstoul(argv[i + 1], nullptr, 10)) * 1000;
+      i += 2;
+    } else {
+      break;
+    }
   }
   if (i >= argc) {
-    std::fputs("usage: runner [--cwd FOLDER] [--timeout SECONDS] PROGRAM [ARGUMENTS...]\n", stderr);
+    std::fputs("usage: runner [--cwd FOLDER] [--timeout SECONDS] [--raw] PROGRAM [ARGUMENTS...]\n", stderr);
     return 2;
   }
   std::wstring line;
-  for (int k = i; k < argc; ++k) AppendArgument(line, argv[k]);
+  AppendArgument(line, argv[i]);
+  for (int k = i + 1; k < argc; ++k) {
+    if (raw) line += std::wstring(L" ") + argv[k];
+    else AppendArgument(line, argv[k]);
+  }
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
