@@ -3,8 +3,10 @@
 # system DLLs imported. Run after the win preset has been built.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
-stub="$root/build/win/app/lorent-stripped.exe"
 limit=153600
+stub=$(mktemp)
+trap 'rm -f "$stub"' EXIT
+x86_64-w64-mingw32-strip -o "$stub" "$root/build/win/app/lorent.exe"
 size=$(stat -c %s "$stub")
 dlls=$(x86_64-w64-mingw32-objdump -p "$stub" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
 echo "lorent.exe stripped: $size bytes ($((size / 1024)) KB, limit $((limit / 1024)) KB); imports: $dlls"

@@ -19,6 +19,7 @@ function(lorent_windows_program target kind)
   if(kind STREQUAL "GUI")
     set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   endif()
-  target_link_options(${target} PRIVATE ${LORENT_WIN_LINK_FLAGS} -municode)
+  # Release builds ship stripped.
+  target_link_options(${target} PRIVATE ${LORENT_WIN_LINK_FLAGS} -municode $<$<CONFIG:MinSizeRel,Release>:-s>)
   lorent_warnings(${target})
 endfunction()
