@@ -48,9 +48,12 @@ DWORD Run(const lorent::launcher::LaunchRequest& request) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!quoted && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    // An unquoted command with arguments of its own, such as a registered
-    // "rundll32.exe library,Entry": Windows splits program and arguments.
+  if (!request.programFile && !quoted && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // An unquoted registered command with arguments of its own, such as
+    // "rundll32.exe library,Entry": Windows splits program and arguments, as
+    // it does when it runs the command itself. A program file ("Yes") is
+    // always started by its exact path, so a path with spaces can never start
+    // a program named by its first part.
     std::wstring line(AsWide(request.program));
     if (!request.arguments.empty()) line += L" " + std::wstring(AsWide(request.arguments));
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
