@@ -45,6 +45,10 @@ struct CRunState {
   std::wstring m_strSuccessCode; // SuccessCode, likewise
 };
 
+// The process's run state. The application object fills it at start-up and
+// hands the setup exit code back as the process exit code.
+CRunState& TheRunState();
+
 // One run's context, made by the window and handed to the worker thread.
 // Fields in the order the run fills them.
 struct CWorkerContext {
