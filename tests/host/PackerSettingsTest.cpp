@@ -285,4 +285,24 @@ TEST_F(PackerSettings, VerifyFindsWhatTheStubWouldMisread) {
   EXPECT_NE(errors.find("the reader keeps 127"), std::string::npos) << errors;
 }
 
+// The checked-in settings files are what this packer writes from the
+// fixture's description (the Windows tests read them with the stub's code).
+// LORENT_UPDATE_FIXTURES=1 rewrites them.
+TEST(PackerFixture, CheckedInSettingsAreWhatThePackerWrites) {
+  const fs::path folder = fs::path(LORENT_SOURCE_DIR) / "tests" / "fixtures" / "settings";
+  PackageDescription description;
+  std::string error;
+  ASSERT_TRUE(LoadDescription(folder / "settings.lorent", {}, description, error)) << error;
+  ASSERT_TRUE(PrepareSettings(description, error)) << error;
+  int made = 0;
+  for (const auto& file : description.groups[0].files) {
+    if (!file.generated) continue;
+    const fs::path path = folder / std::string(file.name.begin(), file.name.end());
+    if (std::getenv("LORENT_UPDATE_FIXTURES")) WriteFile(path, file.content);
+    EXPECT_EQ(file.content, ReadFile(path)) << path;
+    ++made;
+  }
+  EXPECT_EQ(made, 2);
+}
+
 }  // namespace
