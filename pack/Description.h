@@ -50,7 +50,8 @@
 // 1 to 127, which read the same under every ANSI code page. "codepage = 932"
 // (or 1252, ...) writes the values in that code page; they read correctly only
 // where it is the ANSI code page. A value must fit the readers: at most 93
-// bytes in the code page (127 characters once stored), and no NUL.
+// bytes in the code page (127 characters once stored), and no NUL or other
+// control character (tab excepted).
 #pragma once
 
 #include <filesystem>

@@ -55,6 +55,16 @@ bool IsHexDigest(const std::string& text) {
   return text.size() == 32 && text.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
 }
 
+// Control characters other than tab: no text value holds them, so a value
+// that deciphers to one was made with another key.
+bool HasControlCharacter(const std::string& bytes) {
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 0x20 && b != '\t') || b == 0x7F) return true;
+  }
+  return false;
+}
+
 std::string Escaped(const std::string& bytes) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string text;
@@ -181,6 +191,10 @@ bool EncipherSetting(const uint8_t key[16], const std::string& plain, uint32_t c
     problem = "holds a NUL character, where the stub's text ends";
     return false;
   }
+  if (HasControlCharacter(plain)) {
+    problem = "holds a control character";
+    return false;
+  }
   std::string bytes;
   if (!ToCodePage(plain, codePage, bytes, problem)) return false;
   if (bytes.size() > kMaxPlainBytes) {
@@ -304,11 +318,11 @@ void ReadSettingsFile(const std::u16string& name, const std::string& bytes, cons
     } else if (EncipherPlainText(key, plain) != value.stored) {
       why = "does not round-trip: it deciphers to \"" + Escaped(plain) +
             "\", which enciphers to other text (enciphered for another setup launcher?)";
-    } else if (!FromCodePage(plain, codePage, text)) {
+    } else if (!FromCodePage(plain, codePage, text) || HasControlCharacter(plain)) {
       why = "deciphers to \"" + Escaped(plain) + "\", which is not text in code page " + CodePageName(codePage);
     }
     if (why.empty()) {
-      out << "  " << value.key << " = " << text << "\n";
+      out << "  " << value.key << " = \"" << text << "\"\n";
       if (section == "ParamOption") check.plain[value.key] = text;
     } else {
       out << "  " << value.key << " = (" << why << ")\n";
@@ -326,14 +340,13 @@ int ReadSettings(const fs::path& installer, uint32_t codePage, const fs::path& s
     err << "lorent-pack: the package is damaged: its table or data run past the end of the file\n";
     ++problems;
   }
-  const std::string* launcher = FindNoCase(files.marker, package::kSetupLauncher);
   const std::string* launcherDigest = FindNoCase(files.setupDigests, package::kSetupLauncher);
   if (!launcherDigest) {
-    err << "lorent-pack: the package has no UpdateModuleSetup.exe: the stub can neither run it nor decipher "
-           "its settings\n";
-    return 1;
+    (verify ? err : out) << (verify ? "lorent-pack: " : "settings      ")
+                         << "the package has no UpdateModuleSetup.exe: the stub can neither run it nor decipher "
+                            "its settings\n";
+    return verify ? 1 : 0;
   }
-  (void)launcher;
   uint8_t key[16];
   KeyFromKeyText(*launcherDigest, key);
   out << "settings      key text " << *launcherDigest << " (UpdateModuleSetup.exe), code page "

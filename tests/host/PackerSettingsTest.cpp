@@ -169,8 +169,8 @@ TEST_F(PackerSettings, WritesEncipheredFilesTheStubReads) {
   EXPECT_EQ(Verify(&errors), 0) << errors;
   std::ostringstream out, err;
   EXPECT_EQ(InspectSettings(dir_ / "Setup.exe", kAsciiCodePage, out, err), 0) << err.str();
-  EXPECT_NE(out.str().find("  ParamDAM =   /quiet  \n"), std::string::npos) << out.str();
-  EXPECT_NE(out.str().find("  ProductName = C# Tools = 2\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("  ParamDAM = \"  /quiet  \"\n"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("  ProductName = \"C# Tools = 2\"\n"), std::string::npos) << out.str();
 }
 
 TEST_F(PackerSettings, RefusesWhatTheStubCouldNotReadBack) {
@@ -191,6 +191,8 @@ TEST_F(PackerSettings, RefusesWhatTheStubCouldNotReadBack) {
        "ProductName (line 6) has characters that code page 1252 cannot represent"},
       {"NUL", std::string(kFiles) + "[AssistFile.ini]\nProductName = a" + std::string(1, '\0') + "b\n", 0,
        "ProductName (line 6) holds a NUL"},
+      {"control character", std::string(kFiles) + "[AssistFile.ini]\nProductName = a\x01b\n", 0,
+       "ProductName (line 6) holds a control character"},
       {"no launcher", "[files]\nsetup.exe = setup.exe\n[AssistFile.ini]\nProductName = x\n", 0,
        "no UpdateModuleSetup.exe"},
       {"no launcher, no settings", "[files]\nsetup.exe = setup.exe\n", 0, "no UpdateModuleSetup.exe"},
