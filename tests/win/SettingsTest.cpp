@@ -113,13 +113,11 @@ TEST_F(Settings, PackerValuesReadBackInTheStub) {
   // Key names ignore case, as the profile function matches them.
   EXPECT_EQ(Read(L"executefilename"), L"setup.exe");
   // The key text is the launcher's digest.
-  EXPECT_EQ(context_->strKeyText, Wide(CMD5Checksum::DigestText([&] {
-              static uint8_t digest[16];
-              CMD5Checksum md5;
-              md5.Update(launcherBytes_.data(), launcherBytes_.size());
-              md5.Final(digest);
-              return digest;
-            }())));
+  CMD5Checksum md5;
+  md5.Update(launcherBytes_.data(), launcherBytes_.size());
+  uint8_t digest[16];
+  md5.Final(digest);
+  EXPECT_EQ(context_->strKeyText, Wide(CMD5Checksum::DigestText(digest)));
 }
 
 // The checked-in settings files, which the Linux packer writes byte for byte
@@ -157,6 +155,17 @@ TEST_F(Settings, ValuesInTheAnsiCodePage) {
   if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page is " << GetACP() << ", not 1252";
   Pack("[AssistFile.ini]\nProductName = Caf\xC3\xA9 \xE2\x82\xAC\n", 1252);
   EXPECT_EQ(Read(L"ProductName"), L"Caf\u00E9 \u20AC");
+
+  // The Windows packer's conversions: exact forms only, no best fit.
+  uint8_t key[16] = {};
+  std::string stored, problem;
+  EXPECT_FALSE(pack::EncipherSetting(key, "\xE6\x97\xA5", 1252, stored, problem));  // a CJK character
+  EXPECT_NE(problem.find("cannot represent"), std::string::npos) << problem;
+  EXPECT_FALSE(pack::EncipherSetting(key, "\xC4\x80", 1252, stored, problem));  // A with macron: best fit "A"
+  EXPECT_TRUE(pack::EncipherSetting(key, "\xE6\x97\xA5\xE6\x9C\xAC", 932, stored, problem)) << problem;
+  std::string bytes;
+  ASSERT_TRUE(DecipherStoredText(key, stored, bytes));
+  EXPECT_EQ(bytes, "\x93\xfa\x96\x7b");
 }
 
 TEST_F(Settings, ReaderRules) {
