@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "settings/HeldFile.h"
+
 namespace lorent {
 
 class CWinThread;
@@ -71,6 +73,8 @@ struct CWorkerContext {
   bool bShowUI = false;          // copied from the run state by the window
   std::wstring strCmdLine;       // likewise
   std::wstring strKeyText;       // key material of the setting-value cipher
+  CHeldFile heldLauncher;        // the setup launcher, held and hashed once from the first
+                                 // deciphered value; released before the run's folder goes
 };
 
 // Makes a worker context, or null when memory is short.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/Utf.h"
+#include "pack/Settings.h"
 #include "package/PackageFormat.h"
 
 namespace lorent::pack {
@@ -56,8 +57,9 @@ std::string CheckStub(const std::string& image) {
   return {};
 }
 
-bool BuildPackage(const PackageDescription& description, BuildResult& result, std::string& error) {
+bool BuildPackage(const PackageDescription& given, BuildResult& result, std::string& error) {
   result = {};
+  PackageDescription description = given;
   if (description.stub.empty()) {
     error = "no stub given (set stub in the description or use --stub)";
     return false;
@@ -82,6 +84,8 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
     return false;
   }
   const uint64_t packageOffset = image.size();
+  // The settings files, made from the description's plain values.
+  if (!PrepareSettings(description, error)) return false;
 
   // The table, with each source's size as it is now.
   package::PackageTable table;
@@ -93,6 +97,10 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
     }
     auto& entries = table[group.name];
     for (const auto& file : group.files) {
+      if (file.generated) {
+        entries.push_back({file.name, static_cast<uint32_t>(file.content.size())});
+        continue;
+      }
       const fs::path& source = file.source;
       std::ifstream probe(source, std::ios::binary);
       const uint64_t size = fs::is_regular_file(source, ec) ? fs::file_size(source, ec) : 0;
@@ -109,7 +117,7 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
   }
   for (const auto& group : description.groups) {
     for (const auto& file : group.files) {
-      if (fs::equivalent(file.source, description.output, ec)) {
+      if (!file.generated && fs::equivalent(file.source, description.output, ec)) {
         error = "the output " + PathToUtf8(description.output) + " is also an input";
         return false;
       }
@@ -147,6 +155,10 @@ bool BuildPackage(const PackageDescription& description, BuildResult& result, st
       // The stub complements an entry whose output path holds the cabinet
       // name; the packer forbids that name anywhere but in the cabinet entry.
       const bool complemented = package::IsCabinetEntry(placed.entry->name);
+      if (spec.generated) {
+        out.write(spec.content.data(), static_cast<std::streamsize>(spec.content.size()));
+        continue;
+      }
       std::ifstream in(spec.source, std::ios::binary);
       uint64_t left = placed.entry->size;
       while (in && left > 0) {

@@ -20,8 +20,9 @@ struct BuildResult {
 // Writes description.output: the stub with the package offset in its DOS
 // header, the group tables and the data in extraction order. The output is
 // written beside its final place and renamed over it only when complete, so a
-// failed build leaves no half-written installer. Returns false with a message
-// in `error` on bad input.
+// failed build leaves no half-written installer. The settings files are made
+// from the description's plain values (see PrepareSettings). Returns false
+// with a message in `error` on bad input.
 bool BuildPackage(const PackageDescription& description, BuildResult& result, std::string& error);
 
 // Checks that the bytes are a PE image that carries no package and no

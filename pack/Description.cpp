@@ -64,6 +64,36 @@ bool Substitute(const std::string& value, const std::map<std::string, std::strin
   return true;
 }
 
+bool IsKeyName(const std::string& key) {
+  for (const char c : key) {
+    const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+                    c == '-' || c == '.';
+    if (!ok) return false;
+  }
+  return !key.empty();
+}
+
+bool EqualsNoCaseAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const char x = (a[i] >= 'a' && a[i] <= 'z') ? static_cast<char>(a[i] - 32) : a[i];
+    const char y = (b[i] >= 'a' && b[i] <= 'z') ? static_cast<char>(b[i] - 32) : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The settings sections: description section name, file name, file section.
+struct SettingsSection {
+  const char* name;
+  std::u16string_view file;
+  const char* section;
+};
+const SettingsSection kSettingsSections[] = {
+    {"AssistFile.ini", package::kAssistFile, "ParamOption"},
+    {"MessageSetting.ini", package::kMessageSetting, "Setting"},
+};
+
 }  // namespace
 
 bool ParseDescription(const std::string& text, const fs::path& baseFolder,
@@ -73,7 +103,8 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
   description.groups.push_back({std::u16string(package::kMarkerGroup), {}});
   FileSpec cabinet;
   bool haveCabinet = false;
-  GroupSpec* current = nullptr;  // null: the top-level keys
+  GroupSpec* current = nullptr;  // null: the top-level keys (or a settings section)
+  SettingsFileSpec* settings = nullptr;
   bool inFiles = false;
 
   std::istringstream lines(text);
@@ -98,6 +129,19 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
     if (line.front() == '[') {
       if (line.back() != ']') return fail("a section line must end with \"]\"");
       const std::string section = Trim(line.substr(1, line.size() - 2));
+      settings = nullptr;
+      bool isSettings = false;
+      for (const auto& known : kSettingsSections) {
+        if (!EqualsNoCaseAscii(section, known.name)) continue;
+        for (const auto& given : description.settings)
+          if (given.name == known.file) return fail("[" + section + "] is given twice");
+        description.settings.push_back({std::u16string(known.file), known.section, {}, lineNumber});
+        settings = &description.settings.back();
+        current = nullptr;
+        inFiles = false;
+        isSettings = true;
+      }
+      if (isSettings) continue;
       if (section == "files") {
         if (inFiles || !description.groups[0].files.empty()) return fail("[files] is given twice");
         current = &description.groups[0];
@@ -120,7 +164,8 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
         inFiles = false;
         continue;
       }
-      return fail("unknown section [" + section + "] (expected [files] or [group NAME])");
+      return fail("unknown section [" + section +
+                  "] (expected [files], [group NAME], [AssistFile.ini] or [MessageSetting.ini])");
     }
 
     const size_t equals = line.find('=');
@@ -131,14 +176,29 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
     if (!Substitute(Trim(line.substr(equals + 1)), variables, value, problem)) return fail(problem);
     if (key.empty()) return fail("a name is missing before \"=\"");
 
+    if (settings) {
+      if (!IsKeyName(key)) return fail("setting name \"" + key + "\" may hold only letters, digits, _ - and .");
+      for (const auto& given : settings->values)
+        if (EqualsNoCaseAscii(given.key, key))
+          return fail("setting \"" + key + "\" is given twice (setting names ignore case)");
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+      settings->values.push_back({key, value, lineNumber});
+      continue;
+    }
+
     if (!current) {
       if (value.empty()) return fail("\"" + key + "\" has no value");
       if (key == "stub") {
         description.stub = resolve(value);
       } else if (key == "output") {
         description.output = resolve(value);
+      } else if (key == "setup") {
+        description.setup = resolve(value);
+      } else if (key == "codepage") {
+        if (!ParseCodePage(value, description.codePage))
+          return fail("codepage must be \"ascii\" or a code page number, not \"" + value + "\"");
       } else {
-        return fail("unknown setting \"" + key + "\" (expected stub or output, or a section)");
+        return fail("unknown setting \"" + key + "\" (expected stub, output, codepage or setup, or a section)");
       }
       continue;
     }
@@ -148,7 +208,7 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
     if (key == "cabinet") {
       if (!inFiles) return fail("the cabinet belongs in [files]");
       if (haveCabinet) return fail("only one cabinet can be bound");
-      cabinet = {std::u16string(package::kCabinetEntry), resolve(value), lineNumber};
+      cabinet = {std::u16string(package::kCabinetEntry), resolve(value), lineNumber, false, {}};
       haveCabinet = true;
       continue;
     }
@@ -161,7 +221,16 @@ bool ParseDescription(const std::string& text, const fs::path& baseFolder,
       if (package::EqualsNoCase(file.name, name))
         return fail("entry \"" + key + "\" is given twice in this group (file names ignore case)");
     }
-    current->files.push_back({name, resolve(value), lineNumber});
+    current->files.push_back({name, resolve(value), lineNumber, false, {}});
+  }
+  for (const auto& made : description.settings) {
+    for (const auto& file : description.groups[0].files) {
+      if (package::EqualsNoCase(file.name, made.name)) {
+        lineNumber = file.line;
+        return fail("\"" + Utf16ToUtf8Lossy(made.name) + "\" is listed as a file and also given as [" +
+                    Utf16ToUtf8Lossy(made.name) + "] (line " + std::to_string(made.line) + "): give one of them");
+      }
+    }
   }
   if (haveCabinet) description.groups[0].files.push_back(cabinet);
   if (description.groups[0].files.empty()) {

@@ -1,5 +1,5 @@
 // lorent-pack: builds bound installers from a stub and a package description,
-// and inspects them.
+// inspects them, and verifies their settings.
 #include <iostream>
 #include <map>
 #include <string>
@@ -9,17 +9,37 @@
 #include "pack/Builder.h"
 #include "pack/Description.h"
 #include "pack/Inspect.h"
+#include "pack/Settings.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lorent-pack build DESCRIPTION [--stub FILE] [--output FILE] [-D NAME=VALUE]...\n"
-    "       lorent-pack inspect INSTALLER\n"
+    "usage: lorent-pack build DESCRIPTION [--stub FILE] [--output FILE] [--codepage CP] [-D NAME=VALUE]...\n"
+    "       lorent-pack inspect INSTALLER [--codepage CP]\n"
+    "       lorent-pack verify INSTALLER [--codepage CP] [--setup FILE]\n"
     "\n"
-    "build    binds the files of a package description to a stub\n"
+    "build    binds the files of a package description to a stub, and writes the\n"
+    "         settings files from its [AssistFile.ini] and [MessageSetting.ini]\n"
+    "         sections, every value enciphered with the key of the packaged\n"
+    "         UpdateModuleSetup.exe (which every package needs); enc_data is the\n"
+    "         digest of the packaged setup (ExecuteFileName) unless given\n"
     "         --stub FILE, --output FILE   override the description's stub and output\n"
     "         -D NAME=VALUE                value of ${NAME} in the description\n"
-    "inspect  prints the groups, entries, sizes and data offsets of an installer\n";
+    "inspect  prints the groups, entries, sizes and data offsets of an installer,\n"
+    "         and its deciphered settings\n"
+    "verify   checks that every setting value deciphers and enciphers back to the\n"
+    "         same text, fits the stub's reader and is text in the code page, and\n"
+    "         that enc_data is the digest of the packaged setup; exits 1 otherwise\n"
+    "         --setup FILE   the packaged setup's own file, when it is in the cabinet\n"
+    "\n"
+    "--codepage CP   code page of the setting values: \"ascii\" (the default; reads\n"
+    "                the same under every ANSI code page) or a number such as 932 or\n"
+    "                1252 (values read correctly only where that is the ANSI code\n"
+    "                page); overrides \"codepage\" of the description\n";
+
+bool CodePageOption(const std::string& text, uint32_t& codePage) {
+  return lorent::pack::ParseCodePage(text, codePage);
+}
 
 int Usage(const std::string& problem) {
   std::cerr << "lorent-pack: " << problem << "\n\n" << kUsage;
@@ -30,6 +50,7 @@ int Build(const std::vector<std::string>& args) {
   std::string descriptionFile;
   std::string stub;
   std::string output;
+  std::string codePage;
   std::map<std::string, std::string> variables;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -42,6 +63,8 @@ int Build(const std::vector<std::string>& args) {
       if (!next(stub)) return Usage("--stub needs a file");
     } else if (arg == "--output" || arg == "-o") {
       if (!next(output)) return Usage(arg + " needs a file");
+    } else if (arg == "--codepage") {
+      if (!next(codePage)) return Usage("--codepage needs ascii or a code page number");
     } else if (arg == "-D" || (arg.rfind("-D", 0) == 0 && arg.size() > 2)) {
       std::string definition = arg.size() > 2 ? arg.substr(2) : std::string();
       if (definition.empty() && !next(definition)) return Usage("-D needs NAME=VALUE");
@@ -66,6 +89,8 @@ int Build(const std::vector<std::string>& args) {
   }
   if (!stub.empty()) description.stub = lorent::pack::PathFromUtf8(stub);
   if (!output.empty()) description.output = lorent::pack::PathFromUtf8(output);
+  if (!codePage.empty() && !CodePageOption(codePage, description.codePage))
+    return Usage("--codepage needs ascii or a code page number, not " + codePage);
 
   lorent::pack::BuildResult result;
   if (!lorent::pack::BuildPackage(description, result, error)) {
@@ -88,9 +113,34 @@ int Run(const std::vector<std::string>& args) {
     return 0;
   }
   if (command == "build") return Build(rest);
-  if (command == "inspect") {
-    if (rest.size() != 1) return Usage("inspect needs one installer");
-    return lorent::pack::InspectPackage(lorent::pack::PathFromUtf8(rest[0]), std::cout, std::cerr);
+  if (command == "inspect" || command == "verify") {
+    std::string installer;
+    std::string setup;
+    uint32_t codePage = lorent::pack::kAsciiCodePage;
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] == "--codepage") {
+        if (i + 1 >= rest.size() || !CodePageOption(rest[i + 1], codePage))
+          return Usage("--codepage needs ascii or a code page number");
+        ++i;
+      } else if (rest[i] == "--setup" && command == "verify") {
+        if (i + 1 >= rest.size()) return Usage("--setup needs a file");
+        setup = rest[++i];
+      } else if (!rest[i].empty() && rest[i][0] == '-') {
+        return Usage("unknown option " + rest[i]);
+      } else if (installer.empty()) {
+        installer = rest[i];
+      } else {
+        return Usage(command + " needs one installer");
+      }
+    }
+    if (installer.empty()) return Usage(command + " needs an installer");
+    const auto path = lorent::pack::PathFromUtf8(installer);
+    if (command == "verify")
+      return lorent::pack::VerifyPackage(path, codePage, lorent::pack::PathFromUtf8(setup), std::cout, std::cerr);
+    const int status = lorent::pack::InspectPackage(path, std::cout, std::cerr);
+    if (status != 0) return status;
+    std::cout << "\n";
+    return lorent::pack::InspectSettings(path, codePage, std::cout, std::cerr);
   }
   return Usage("unknown command " + command);
 }

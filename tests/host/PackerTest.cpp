@@ -205,7 +205,9 @@ TEST_F(Packer, RefusesBadStubsAndInputs) {
     SCOPED_TRACE(c.what);
     PackageDescription description;
     std::string error;
-    ASSERT_TRUE(Parse("output = Setup.exe\n[files]\n" + c.files, description, error)) << error;
+    ASSERT_TRUE(Parse("output = Setup.exe\n[files]\nUpdateModuleSetup.exe = launcher.exe\n" + c.files, description,
+                      error))
+        << error;
     description.stub = c.stub;
     BuildResult result;
     EXPECT_FALSE(BuildPackage(description, result, error));
@@ -217,7 +219,8 @@ TEST_F(Packer, RefusesBadStubsAndInputs) {
 TEST_F(Packer, RefusesToBindTwiceOrToOverwriteTheStub) {
   PackageDescription description;
   std::string error;
-  ASSERT_TRUE(Parse("stub = stub.exe\noutput = Setup.exe\n[files]\nx = AssistFile.ini\n", description, error));
+  ASSERT_TRUE(Parse("stub = stub.exe\noutput = Setup.exe\n[files]\nUpdateModuleSetup.exe = launcher.exe\n",
+                    description, error));
   BuildResult result;
   ASSERT_TRUE(BuildPackage(description, result, error)) << error;
 
@@ -254,7 +257,8 @@ TEST_F(Packer, InspectReportsMissingAndDamagedPackages) {
 
   PackageDescription description;
   std::string error;
-  ASSERT_TRUE(Parse("stub = stub.exe\noutput = Setup.exe\n[files]\nx = launcher.exe\n", description, error));
+  ASSERT_TRUE(Parse("stub = stub.exe\noutput = Setup.exe\n[files]\nUpdateModuleSetup.exe = launcher.exe\n",
+                    description, error));
   BuildResult result;
   ASSERT_TRUE(BuildPackage(description, result, error)) << error;
   fs::resize_file(dir_ / "Setup.exe", result.fileSize - 1);
