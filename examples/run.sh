@@ -22,3 +22,6 @@ echo "== binding the installer"
 
 echo "== what the installer carries"
 "$pack" inspect "$out/StowlineSetup.exe"
+
+echo "== verifying its settings"
+"$pack" verify "$out/StowlineSetup.exe" --setup "$example/product/setup.bat"

@@ -14,10 +14,12 @@ head -c 5000 /dev/urandom >"$in/product.cab"
 printf '[ParamOption]\r\nExecuteFileName=setup.exe\r\n' >"$in/AssistFile.ini"
 printf 'Japanese name\r\n' >"$in/docs/readme.txt"
 
+head -c 3000 /dev/urandom >"$work/in/launcher.bin"
 cat >"$work/package.lorent" <<DESC
 output = bound.exe
 [files]
 AssistFile.ini = in/AssistFile.ini
+UpdateModuleSetup.exe = in/launcher.bin
 empty.bin = in/empty.bin
 one.bin = in/one.bin
 r65536.bin = in/r65536.bin

@@ -6,10 +6,12 @@
 mkdir -p "$work/in" "$work/out"
 head -c 70000 /dev/urandom >"$work/in/payload.bin"
 head -c 3000 /dev/urandom >"$work/in/product.cab"
+head -c 3000 /dev/urandom >"$work/in/launcher.bin"
 cat >"$work/package.lorent" <<DESC
 output = bound.exe
 [files]
 payload.bin = in/payload.bin
+UpdateModuleSetup.exe = in/launcher.bin
 cabinet = in/product.cab
 DESC
 "$LORENT_PACK" build "$work/package.lorent" --stub "$helpers/pkgdump.exe"

@@ -8,9 +8,11 @@ mkdir -p "$work/in/docs"
 head -c 100000 /dev/urandom >"$work/in/data.bin"
 head -c 2000 /dev/urandom >"$work/in/product.cab"
 printf 'readme\r\n' >"$work/in/docs/readme.txt"
+head -c 3000 /dev/urandom >"$work/in/launcher.bin"
 cat >"$work/package.lorent" <<DESC
 [files]
 data.bin = in/data.bin
+UpdateModuleSetup.exe = in/launcher.bin
 cabinet = \${cabinet}
 [group Docs]
 readme.txt = in/docs/readme.txt
