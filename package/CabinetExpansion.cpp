@@ -108,8 +108,10 @@ BOOL FinishDestination(HANDLE file, USHORT date, USHORT time, USHORT attributes)
       FILE_BASIC_INFO info = {};
       info.CreationTime.LowPart = universal.dwLowDateTime;
       info.CreationTime.HighPart = static_cast<LONG>(universal.dwHighDateTime);
+      // The stored date is the file's modification date: it becomes the
+      // last-write time as well. -1 leaves the other times alone.
+      info.LastWriteTime = info.CreationTime;
       info.LastAccessTime.QuadPart = -1;
-      info.LastWriteTime.QuadPart = -1;
       info.ChangeTime.QuadPart = -1;
       info.FileAttributes = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                           FILE_ATTRIBUTE_ARCHIVE);
