@@ -45,13 +45,12 @@ bool IsDots(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[
 
 bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-// Removes a link itself (a junction or folder link with RemoveDirectoryW, which
-// does not enter it) or a plain file.
+// Removes a file, or a link itself: RemoveDirectoryW removes a junction or
+// folder link without entering it (and never deletes anything inside its
+// target), DeleteFileW removes a file link, not the file it points to.
 bool RemoveEntry(const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    return ::RemoveDirectoryW(path.c_str()) || ::DeleteFileW(path.c_str());
-  }
-  return ::DeleteFileW(path.c_str());
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ::RemoveDirectoryW(path.c_str()) != FALSE;
+  return ::DeleteFileW(path.c_str()) != FALSE;
 }
 
 bool RemoveEntryWithAttempts(const std::wstring& path, DWORD attributes, bool retry, RemovalPause pause) {
@@ -93,10 +92,13 @@ bool RemoveLinksBelow(const std::wstring& folder) {
   return removed;
 }
 
-// The shell deletes folders by walking into them and may follow a link it
-// meets there. So links are removed here first, and entries are handed on
-// only when no link is left in them. Returns false when some link stays.
-bool TakeOutLinks(const std::wstring& folder, const std::vector<Entry>& entries, std::vector<std::wstring>& names) {
+// The shell deletes a folder by walking into it and may follow a link it
+// meets there. So links are removed here first, and only what holds no link
+// any more is handed to the shell. A folder in which a link cannot be removed
+// is cleaned entry by entry in the same way and stays. Returns true when
+// everything named was deleted.
+bool DeleteEntriesAvoidingLinks(const std::wstring& folder, const std::vector<Entry>& entries) {
+  std::vector<std::wstring> names;
   bool removed = true;
   for (const Entry& entry : entries) {
     const std::wstring path = WithSlash(folder) + entry.name;
@@ -104,27 +106,46 @@ bool TakeOutLinks(const std::wstring& folder, const std::vector<Entry>& entries,
       removed = RemoveEntry(path, entry.attributes) && removed;
     } else if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && !RemoveLinksBelow(path)) {
       removed = false;
+      std::vector<Entry> inner;
+      ListEntries(path, L"*", true, inner);
+      DeleteEntriesAvoidingLinks(path, inner);
     } else {
       names.push_back(entry.name);
     }
   }
-  return removed;
+  return DeleteEntriesWithShell(folder, names) && removed;
 }
 
-// The older shell interface: one call over the same entries.
-bool DeleteEntriesWithFileOperationW(const std::wstring& folder, const std::vector<std::wstring>& list) {
-  if (list.empty()) return true;
-  std::wstring from;
-  for (const std::wstring& name : list) {
-    from += WithSlash(folder) + name;
-    from += L'\0';
+// The file operation object deletes read-only entries; the older interface
+// refuses them on some systems. So before it is used, the read-only attribute
+// is cleared on the entry and everything below it (links are not entered).
+void ClearReadOnly(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes)) {
+    std::vector<Entry> entries;
+    ListEntries(path, L"*", true, entries);
+    for (const Entry& entry : entries) ClearReadOnly(WithSlash(path) + entry.name);
   }
-  from += L'\0';
-  SHFILEOPSTRUCTW operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = static_cast<FILEOP_FLAGS>(kDeleteFlags);
-  return ::SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+// The older shell interface, over the same entries. One call per entry, so
+// that an entry that cannot be deleted does not stop the others.
+bool DeleteEntriesWithFileOperationW(const std::wstring& folder, const std::vector<std::wstring>& list) {
+  bool done = true;
+  for (const std::wstring& name : list) {
+    const std::wstring path = WithSlash(folder) + name;
+    ClearReadOnly(path);
+    std::wstring from = path;
+    from += L'\0';  // the list ends with an empty name
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = static_cast<FILEOP_FLAGS>(kDeleteFlags);
+    if (::SHFileOperationW(&operation) != 0 || operation.fAnyOperationsAborted) done = false;
+  }
+  return done;
 }
 
 template <typename T>
@@ -295,9 +316,7 @@ void DeleteFolderContents(const std::wstring& folder, bool retry, RemovalPause p
   for (int attempt = 1;; ++attempt) {
     std::vector<Entry> entries;
     ListEntries(folder, L"*.*", false, entries);
-    std::vector<std::wstring> list;
-    const bool linksGone = TakeOutLinks(folder, entries, list);
-    const bool done = DeleteEntriesWithShell(folder, list) && linksGone;
+    const bool done = DeleteEntriesAvoidingLinks(folder, entries);
     if (done || !retry || attempt >= kAttempts) return;
     pause(kRemovalRetryPauseMs);
   }
