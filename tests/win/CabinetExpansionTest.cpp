@@ -1,7 +1,6 @@
 // Cabinet expansion through the system's Cabinet.dll, on cabinets made by gcab
 // and on cabinets written by hand (tests/win/cabinets.py).
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -23,18 +22,33 @@ std::wstring Widen(const char* text) {
 // The fixtures, seen through the drive that maps the Linux root.
 std::wstring Fixture(const wchar_t* name) { return L"Z:" + Widen(LORENT_CABINET_FIXTURES) + L"\\" + name; }
 
+// Deletes what a test made (read-only files included).
+void DeleteTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!wcscmp(data.cFileName, L".") || !wcscmp(data.cFileName, L"..")) continue;
+      const std::wstring path = folder + L"\\" + data.cFileName;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 // A fresh folder under the temporary folder.
 std::wstring FreshFolder(const std::wstring& name) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  std::wstring folder = std::wstring(temp) + name;
-  SHFILEOPSTRUCTW op = {};
-  std::wstring from = folder + L'\0';
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationW(&op);
-  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring folder = std::wstring(temp) + name;
+  DeleteTree(folder);
+  EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   return folder;
 }
 
