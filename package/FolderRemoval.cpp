@@ -121,9 +121,9 @@ bool DeleteEntriesAvoidingLinks(const std::wstring& folder, const std::vector<En
 // is cleared on the entry and everything below it (links are not entered).
 void ClearReadOnly(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  if (attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes)) return;
   if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes)) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     std::vector<Entry> entries;
     ListEntries(path, L"*", true, entries);
     for (const Entry& entry : entries) ClearReadOnly(WithSlash(path) + entry.name);
