@@ -309,3 +309,83 @@ TEST(MessageBoxWindow, ButtonWidthsFollowTheirTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Colour of the screen at a point of the box's client area.
+COLORREF ClientPixel(HWND dialog, int x, int y) {
+  POINT point{x, y};
+  ::ClientToScreen(dialog, &point);
+  const HDC screen = ::GetDC(nullptr);
+  const COLORREF colour = ::GetPixel(screen, point.x, point.y);
+  ::ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+struct Colours {
+  COLORREF band;      // inside the band, beside the message
+  COLORREF message;   // behind the message text, at its right end
+  COLORREF below;     // below the band, left of the buttons
+};
+
+Colours ShowAndSample() {
+  const Screen& s = TheScreen();
+  Colours colours{};
+  DWORD processId = 0;
+  const HANDLE process = StartProgram(OwnFolder() + L"..\\helpers\\showbox.exe", BoxArguments(L"Hi", L"OK", L""), processId);
+  EXPECT_NE(process, nullptr);
+  if (!process) return colours;
+  const HWND dialog = FindProcessDialog(processId, 20000);
+  EXPECT_NE(dialog, nullptr);
+  if (dialog) {
+    ::Sleep(300);
+    const DialogInfo info = ReadDialog(dialog);
+    const int bandHeight = info.Control(IDC_MSG_TEXT)->rect.bottom + s.Y(22);
+    colours.band = ClientPixel(dialog, s.X(5), s.Y(5));
+    colours.message = ClientPixel(dialog, info.Control(IDC_MSG_TEXT)->rect.right - 2, info.Control(IDC_MSG_TEXT)->rect.top + 1);
+    colours.below = ClientPixel(dialog, s.X(5), bandHeight + s.Y(5));
+    CloseFromSystemMenu(dialog);
+  }
+  DWORD code = 0;
+  if (!WaitExitCode(process, 10000, code)) ::TerminateProcess(process, 0xDEAD);
+  ::CloseHandle(process);
+  return colours;
+}
+
+TEST(MessageBoxWindow, WhiteBandAboveTheButtons) {
+  const Colours colours = ShowAndSample();
+  EXPECT_EQ(colours.band, RGB(255, 255, 255));
+  EXPECT_EQ(colours.message, RGB(255, 255, 255));
+  EXPECT_EQ(colours.below, ::GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(MessageBoxWindow, HighContrastUsesTheWindowColoursInsteadOfTheBand) {
+  HIGHCONTRASTW on{};
+  on.cbSize = sizeof on;
+  on.dwFlags = HCF_HIGHCONTRASTON;
+  const bool set = ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof on, &on, 0) != FALSE;
+  HIGHCONTRASTW check{};
+  check.cbSize = sizeof check;
+  ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof check, &check, 0);
+  const COLORREF oldWindow = ::GetSysColor(COLOR_WINDOW);
+  const COLORREF oldText = ::GetSysColor(COLOR_WINDOWTEXT);
+  const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
+  const COLORREF scheme[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+  ::SetSysColors(2, elements, scheme);
+
+  const Colours colours = (check.dwFlags & HCF_HIGHCONTRASTON) ? ShowAndSample() : Colours{};
+
+  const COLORREF old[] = {oldWindow, oldText};
+  ::SetSysColors(2, elements, old);
+  HIGHCONTRASTW off{};
+  off.cbSize = sizeof off;
+  if (set) ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof off, &off, 0);
+  if (!(check.dwFlags & HCF_HIGHCONTRASTON)) GTEST_SKIP() << "high contrast cannot be switched on here";
+
+  // No white band: the dialog and the message take the scheme's window colour.
+  EXPECT_EQ(colours.band, RGB(0, 0, 0));
+  EXPECT_EQ(colours.message, RGB(0, 0, 0));
+  EXPECT_EQ(colours.below, RGB(0, 0, 0));
+}
+
+}  // namespace
