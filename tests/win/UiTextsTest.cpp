@@ -73,6 +73,28 @@ TEST(StringTable, HasNoOtherEntries) {
   }
 }
 
+TEST(MessageBoxTemplate, IsAModalFrameWithFourControls) {
+  const HMODULE self = ::GetModuleHandleW(nullptr);
+  const HRSRC found = ::FindResourceExW(self, RT_DIALOG, MAKEINTRESOURCEW(IDD_MESSAGE_BOX), kLangEnglishUS);
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const BYTE*>(::LockResource(::LoadResource(self, found)));
+  ASSERT_NE(bytes, nullptr);
+  ASSERT_GE(::SizeofResource(self, found), 26u);
+  const auto word = [&](size_t at) { return static_cast<unsigned>(bytes[at] | bytes[at + 1] << 8); };
+  const auto dword = [&](size_t at) { return word(at) | word(at + 2) << 16; };
+  EXPECT_EQ(word(0), 1u);        // extended template
+  EXPECT_EQ(word(2), 0xFFFFu);
+  EXPECT_EQ(dword(8), 0u);       // no extended style
+  EXPECT_EQ(dword(12), 0x80C800C8u);
+  EXPECT_EQ(word(16), 4u);       // controls
+  EXPECT_EQ(word(18), 0u);       // x, y, cx, cy
+  EXPECT_EQ(word(20), 0u);
+  EXPECT_EQ(word(22), 186u);
+  EXPECT_EQ(word(24), 94u);
+  // English only.
+  EXPECT_EQ(::FindResourceExW(self, RT_DIALOG, MAKEINTRESOURCEW(IDD_MESSAGE_BOX), kLangJapanese), nullptr);
+}
+
 TEST(LoadStringInLanguage, FailsForOtherLanguagesAndLeavesTheText) {
   std::wstring text = L"before";
   EXPECT_FALSE(LoadStringInLanguage(text, IDS_OK, 0x0407));         // German: no such block
