@@ -10,10 +10,10 @@ INT_PTR CDialog::DoModal(HWND owner) {
 INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG: {
-      const RECT before = WindowRect();
+      const RECT before = Window().WindowRect();
       const BOOL result = OnInitDialog();
-      const RECT after = WindowRect();
-      if (before.left == after.left && before.top == after.top) CenterWindow();
+      const RECT after = Window().WindowRect();
+      if (before.left == after.left && before.top == after.top) Window().CenterWindow();
       return result;
     }
     case WM_COMMAND:

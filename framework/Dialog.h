@@ -3,7 +3,9 @@
 // DoModal runs the dialog with DialogBoxParamW. The dialog procedure keeps
 // `this` in DWLP_USER from WM_INITDIALOG on and hands every message to the
 // virtual OnMessage, which a dialog overrides with a plain switch and ends with
-// a call of CDialog::OnMessage for the messages it leaves alone.
+// a call of CDialog::OnMessage for the messages it leaves alone. The window
+// itself is reached through Window() (a dialog holds its handle rather than
+// deriving from the wrapper, which keeps the class layout simple).
 #pragma once
 
 #include <windows.h>
@@ -12,7 +14,7 @@
 
 namespace lorent {
 
-class CDialog : public CWindow {
+class CDialog {
  public:
   explicit CDialog(UINT templateId) : m_nTemplateId(templateId) {}
   virtual ~CDialog() = default;
@@ -22,6 +24,11 @@ class CDialog : public CWindow {
   // Shows the dialog and returns the code it was ended with, or -1 when it
   // could not be created. `owner` may be null.
   INT_PTR DoModal(HWND owner = nullptr);
+
+  // Null until WM_INITDIALOG and after the window is gone.
+  HWND GetSafeHwnd() const { return m_hWnd; }
+  CWindow Window() const { return CWindow(m_hWnd); }
+  CWindow Item(int id) const { return Window().Item(id); }
 
  protected:
   // Returns what a dialog procedure returns: FALSE leaves the message to the
@@ -37,6 +44,8 @@ class CDialog : public CWindow {
   virtual void OnCancel() { EndDialog(IDCANCEL); }
 
   void EndDialog(INT_PTR result) const { ::EndDialog(m_hWnd, result); }
+
+  HWND m_hWnd = nullptr;
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -90,7 +90,7 @@ BOOL CNormalMessageBox::OnInitDialog() {
   Item(IDC_MSG_CHECK).Show(false);
   LayoutButtons();
   SizeWindow();
-  SetText(m_strCaption);
+  Window().SetText(m_strCaption);
   return TRUE;
 }
 
@@ -162,8 +162,8 @@ void CNormalMessageBox::SizeWindow() {
   const int clientWidth = ScaleX(m_nClientWidth);
   const int clientHeight = ScaleY(m_nButtonTop + msgbox::kButtonHeight + msgbox::kButtonGap);
   const int titleHeight = title.rcTitleBar.bottom - title.rcTitleBar.top;
-  const RECT place = WindowRect();
-  Move(place.left, place.top, clientWidth + 2 * static_cast<int>(info.cxWindowBorders),
+  const RECT place = Window().WindowRect();
+  Window().Move(place.left, place.top, clientWidth + 2 * static_cast<int>(info.cxWindowBorders),
        clientHeight + 2 * static_cast<int>(info.cyWindowBorders) + titleHeight);
 }
 
@@ -232,7 +232,7 @@ INT_PTR CNormalMessageBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
       break;
     case WM_WININICHANGE:
       // A changed high-contrast setting shows at the next paint.
-      Invalidate(true);
+      Window().Invalidate(true);
       break;
   }
   return CDialog::OnMessage(message, wParam, lParam);

@@ -135,14 +135,9 @@ void LoadStringOrEnglish(UINT id, std::wstring& text) {
   if (text.empty()) LoadStringInLanguage(text, id, kLangEnglishUS);
 }
 
-bool LoadUILanguageString(UINT id, std::wstring& text) {
+bool LoadStringFromLanguageList(UINT id, const std::wstring& list, bool haveList, std::wstring& text) {
   text.clear();
-  std::wstring list;
-  std::wstring system;
-  const bool user = AppendUserLanguages(list);
-  const bool haveSystem = AppendSystemLanguages(system);
-  list += system;
-  if (user || haveSystem) {
+  if (haveList) {
     std::wstring item;
     for (size_t index = 0; GetLanguageListItem(list, index, item); ++index) {
       if (item.empty()) continue;
@@ -150,6 +145,16 @@ bool LoadUILanguageString(UINT id, std::wstring& text) {
     }
   }
   return LoadStringInLanguage(text, id, kLangEnglishUS);
+}
+
+bool LoadUILanguageString(UINT id, std::wstring& text) {
+  text.clear();
+  std::wstring list;
+  std::wstring system;
+  const bool user = AppendUserLanguages(list);
+  const bool haveSystem = AppendSystemLanguages(system);
+  list += system;
+  return LoadStringFromLanguageList(id, list, user || haveSystem, text);
 }
 
 bool LanguageTagFromId(LANGID language, std::wstring& tag) {

@@ -20,6 +20,11 @@ constexpr LANGID kLangJapanese = 0x0411;
 // True when a non-empty text was found.
 bool LoadUILanguageString(UINT id, std::wstring& text);
 
+// The first non-empty text of `id` in the languages of `list` (a preferred
+// language list; empty items are skipped), else the English one. True when a
+// non-empty text was found.
+bool LoadStringFromLanguageList(UINT id, const std::wstring& list, bool haveList, std::wstring& text);
+
 // The default lookup: the platform's LoadStringW, then English.
 void LoadStringOrEnglish(UINT id, std::wstring& text);
 

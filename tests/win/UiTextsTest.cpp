@@ -116,6 +116,34 @@ TEST(LoadUILanguageString, UnknownIdGivesEmptyTextAndFalse) {
   EXPECT_EQ(text, L"");
 }
 
+TEST(LoadStringFromLanguageList, TakesTheFirstLanguageOfTheTable) {
+  struct Case {
+    const wchar_t* list;
+    bool haveList;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {L"0411,0409,0409,", true, L"展開中…"},        // Japanese, then English
+      {L"0409,0411,", true, L"Extracting..."},        // English first
+      {L"0407,0409,", true, L"Extracting..."},        // German has no texts: next item
+      {L"0407,0411,", true, L"展開中…"},              // German, then Japanese
+      {L"0407,", true, L"Extracting..."},             // nothing in the list: English
+      {L",,0411,", true, L"展開中…"},                 // empty items are skipped
+      {L"411,", true, L"展開中…"},                    // the single-language form
+      {L"", true, L"Extracting..."},
+      {L"0411,", false, L"Extracting..."},            // no part was produced: English
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.list)));
+    std::wstring text = L"stale";
+    EXPECT_TRUE(LoadStringFromLanguageList(IDS_EXTRACTING, c.list, c.haveList, text));
+    EXPECT_EQ(text, c.text);
+  }
+  std::wstring text = L"stale";
+  EXPECT_FALSE(LoadStringFromLanguageList(5000, L"0411,", true, text));
+  EXPECT_EQ(text, L"");
+}
+
 TEST(GetLanguageListItem, SplitsAtCommas) {
   struct Case {
     const wchar_t* list;
