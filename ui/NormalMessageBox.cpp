@@ -127,29 +127,27 @@ int CNormalMessageBox::ButtonWidth(const std::wstring& text) const {
   return ButtonWidthForText(CDcMeasure(dc.Get()).Measure(text).cx, m_nDpiX);
 }
 
+void CNormalMessageBox::PlaceButton(int id, int x, int width, const std::wstring& text) const {
+  const CWindow button = Item(id);
+  button.Move(ScaleX(x), ScaleY(m_nButtonTop), ScaleX(width), ScaleY(msgbox::kButtonHeight));
+  button.SetFont(m_fontButton.Get());
+  button.SetText(text);
+}
+
 void CNormalMessageBox::LayoutButtons() {
   using namespace msgbox;
   m_nButtonTop = m_nBandHeight + kButtonGap;
-  const CWindow right = Item(IDC_MSG_RIGHT_BUTTON);
-  const CWindow left = Item(IDC_MSG_LEFT_BUTTON);
   if (TwoButtons()) {
     const int w1 = ButtonWidth(m_strButton1);
     const int w2 = ButtonWidth(m_strButton2);
-    right.Move(ScaleX(m_nClientWidth - kButtonGap - w1), ScaleY(m_nButtonTop), ScaleX(w1), ScaleY(kButtonHeight));
-    right.SetFont(m_fontButton.Get());
-    right.SetText(m_strButton1);
-    left.Move(ScaleX(m_nClientWidth - kButtonGap - w1 - kButtonSpacing - w2), ScaleY(m_nButtonTop), ScaleX(w2),
-              ScaleY(kButtonHeight));
-    left.SetFont(m_fontButton.Get());
-    left.SetText(m_strButton2);
+    PlaceButton(IDC_MSG_RIGHT_BUTTON, m_nClientWidth - kButtonGap - w1, w1, m_strButton1);
+    PlaceButton(IDC_MSG_LEFT_BUTTON, m_nClientWidth - kButtonGap - w1 - kButtonSpacing - w2, w2, m_strButton2);
     return;
   }
   const std::wstring& caption = m_strButton1.empty() ? m_strButton2 : m_strButton1;
   const int w = ButtonWidth(caption);
-  right.Move(ScaleX(m_nClientWidth - kButtonGap - w), ScaleY(m_nButtonTop), ScaleX(w), ScaleY(kButtonHeight));
-  right.SetFont(m_fontButton.Get());
-  right.SetText(caption);
-  left.Show(false);
+  PlaceButton(IDC_MSG_RIGHT_BUTTON, m_nClientWidth - kButtonGap - w, w, caption);
+  Item(IDC_MSG_LEFT_BUTTON).Show(false);
 }
 
 void CNormalMessageBox::SizeWindow() {

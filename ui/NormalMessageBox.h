@@ -57,6 +57,7 @@ class CNormalMessageBox : public CDialog {
   void CreateFonts();
   void LayoutText();
   void LayoutButtons();
+  void PlaceButton(int id, int x, int width, const std::wstring& text) const;
   void SizeWindow();
   int ButtonWidth(const std::wstring& text) const;
   void OnPaint();

@@ -45,7 +45,8 @@ bool AppendLanguages(std::wstring& list, const LanguageSource& source) {
 
   ULONG count = 0;
   ULONG size = 0;
-  if (!preferred(MUI_LANGUAGE_ID, &count, nullptr, &size) || size == 0) return false;
+  if (!preferred(MUI_LANGUAGE_ID, &count, nullptr, &size)) return false;
+  if (size == 0) return true;  // an empty list
   std::wstring buffer(size, L'\0');
   if (!preferred(MUI_LANGUAGE_ID, &count, buffer.data(), &size)) return false;
   // NUL-terminated items, ended by an empty one.
