@@ -23,3 +23,8 @@ function(lorent_windows_program target kind)
   target_link_options(${target} PRIVATE ${LORENT_WIN_LINK_FLAGS} -municode $<$<CONFIG:MinSizeRel,Release>:-s>)
   lorent_warnings(${target})
 endfunction()
+
+if(WIN32)
+  # Resource scripts are UTF-8 (the Japanese texts).
+  string(APPEND CMAKE_RC_FLAGS " -c 65001")
+endif()
