@@ -4,10 +4,11 @@
 
 namespace lorent {
 
-CRunState& TheRunState() {
-  static CRunState state;
-  return state;
-}
+namespace {
+CRunState g_runState;  // made before the program's entry point runs
+}  // namespace
+
+CRunState& TheRunState() { return g_runState; }
 
 std::unique_ptr<CWorkerContext> MakeWorkerContext(HWND window) noexcept {
   return std::unique_ptr<CWorkerContext>(new (std::nothrow) CWorkerContext(window));

@@ -14,6 +14,16 @@ if(WIN32)
   add_link_options(-Wl,--gc-sections)
 endif()
 
+# The stub's own code on Windows: no C++ exceptions, no thread-safe local
+# statics (nothing is initialised from two threads), and no use of the
+# library's prebuilt string instantiations. See framework/StubRuntime.cpp.
+function(lorent_stub_code target)
+  if(WIN32)
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-threadsafe-statics -include ${PROJECT_SOURCE_DIR}/framework/NoExternTemplates.h>)
+  endif()
+endfunction()
+
 # A Windows program: GUI or console, static runtime, wide entry point.
 function(lorent_windows_program target kind)
   if(kind STREQUAL "GUI")

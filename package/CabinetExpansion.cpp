@@ -54,11 +54,7 @@ HANDLE OpenForFdi(const std::wstring& path, int oflag) {
 
 FNOPEN(Open) {
   (void)pmode;
-  try {
-    return reinterpret_cast<INT_PTR>(OpenForFdi(WideFromUtf8(pszFile), oflag));
-  } catch (...) {
-    return -1;
-  }
+  return reinterpret_cast<INT_PTR>(OpenForFdi(WideFromUtf8(pszFile), oflag));
 }
 
 FNREAD(Read) {
@@ -130,11 +126,7 @@ FNFDINOTIFY(Notify) {
     case fdintENUMERATE:
       return 0;
     case fdintCOPY_FILE:
-      try {
-        return OpenDestination(static_cast<const char*>(pfdin->pv), pfdin->psz1);
-      } catch (...) {
-        return -1;
-      }
+      return OpenDestination(static_cast<const char*>(pfdin->pv), pfdin->psz1);
     case fdintCLOSE_FILE_INFO:
       return FinishDestination(reinterpret_cast<HANDLE>(pfdin->hf), pfdin->date, pfdin->time, pfdin->attribs);
     case fdintNEXT_CABINET:

@@ -5,6 +5,8 @@
 #define IDD_LORENT_DIALOG 102
 #define IDD_MESSAGE_BOX 129
 
+#define IDC_PROGRESS 1007  // the progress window's bar
+
 // Controls of the message box (dialog 129).
 #define IDC_MSG_LEFT_BUTTON 1000   // left of two buttons; hidden in a box with one
 #define IDC_MSG_RIGHT_BUTTON 1001  // right-hand button; always shown

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/RunState.h"
+#include "framework/FileSystem.h"
 #include "framework/WinText.h"
 #include "package/PackageFormat.h"
 #include "settings/Base64.h"
@@ -37,7 +38,7 @@ std::wstring Widen(const std::string& bytes) {
 
 bool ComputeKeyText(CWorkerContext& context) {
   const std::wstring path = context.strWorkFolder + std::wstring(AsWide(package::kSetupLauncher));
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  if (!PathExists(path)) return false;
   context.strKeyText = context.heldLauncher.DigestText(path);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "app/RunState.h"
+#include "framework/FileSystem.h"
 #include "framework/WinText.h"
 #include "package/PackageFormat.h"
 #include "settings/SettingCipher.h"
@@ -37,7 +38,7 @@ bool ReadValue(CWorkerContext& context, const wchar_t* section, const wchar_t* k
 
 bool SetupLauncherExists(const CWorkerContext& context) {
   const std::wstring path = context.strWorkFolder + std::wstring(AsWide(package::kSetupLauncher));
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return PathExists(path);
 }
 
 std::wstring AssistFilePath(const CWorkerContext& context) {
