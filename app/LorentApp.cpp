@@ -67,7 +67,12 @@ BOOL CLorentApp::InitInstance() {
     const AgentValues agent = ReadAgentKey();
     state.m_bShowUI = !(agent.keyOpened && agent.silentExecution == 1);
   }
-  dialog.DoModal();
+  if (dialog.DoModal() == -1) {
+    // Without its window nothing runs. Say so in the exit code instead of
+    // ending with 0 as if the run had succeeded.
+    const DWORD error = GetLastError();
+    state.m_nSetupExitCode = static_cast<int>(error != 0 ? 0x80070000u | (error & 0xFFFFu) : 0x80004005u);
+  }
   return FALSE;
 }
 

@@ -8,6 +8,10 @@
 // likely to hold:
 //   0x80070057  the parameter string is malformed; nothing is started
 //   0x8007xxxx  the target could not be started (xxxx: the Windows error)
+//
+// When the environment variable UPDATEMODULESETUP_LOG names a file, the
+// launcher appends two lines to it (UTF-8): its parameter string, and the
+// exit code it ends with.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -81,11 +85,31 @@ DWORD Run(const lorent::launcher::LaunchRequest& request) {
   return WaitForExit(process.hProcess);
 }
 
+// Appends a line to the file named by UPDATEMODULESETUP_LOG, if any.
+void Log(const std::wstring& line) {
+  wchar_t path[MAX_PATH * 2] = {};
+  const DWORD length = GetEnvironmentVariableW(L"UPDATEMODULESETUP_LOG", path, MAX_PATH * 2);
+  if (length == 0 || length >= MAX_PATH * 2) return;
+  HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::wstring text = line + L"\r\n";
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const auto request =
-      lorent::launcher::ParseLaunchRequest(lorent::launcher::ParameterString(lorent::AsU16(GetCommandLineW())));
+  const std::u16string_view parameters = lorent::launcher::ParameterString(lorent::AsU16(GetCommandLineW()));
+  Log(L"parameters=" + std::wstring(lorent::AsWide(parameters)));
+  const auto request = lorent::launcher::ParseLaunchRequest(parameters);
   const DWORD code = request ? Run(*request) : kMalformed;
+  wchar_t text[32];
+  wsprintfW(text, L"exit=0x%08lX", code);
+  Log(text);
   return static_cast<int>(code);
 }
