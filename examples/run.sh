@@ -99,17 +99,21 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   # and presses Enter (the focused button: OK).
   answer() {
     for _ in $(seq 1 200); do
-      id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+      id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
       sleep 0.1
     done
     [ -n "${id:-}" ] || { echo "no window \"$1\" appeared"; return 1; }
     sleep 0.5
     import -window root "$shots/$2.png"
     echo "  $2: window \"$1\" shown; screenshot $2.png; pressing OK"
-    xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
-    xdotool key --window "$id" Return
-    for _ in $(seq 1 50); do xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.1; done
+    xdotool windowfocus "$id" 2>/dev/null || true
+    xdotool key Return
+    for _ in $(seq 1 50); do xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0; sleep 0.1; done
   }
+  # The progress window shows while the files are extracted.
+  for _ in $(seq 1 100); do xdotool search --onlyvisible --name "^Stowline\$" >/dev/null 2>&1 && break; sleep 0.05; done
+  sleep 0.3
+  import -window root "$shots/0-progress.png" && echo "  0-progress: the progress window; screenshot 0-progress.png"
   answer "Stowline Viewer" 1-after-install-message
   answer "Stowline Viewer" 2-result
   wait $runner
