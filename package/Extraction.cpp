@@ -257,8 +257,15 @@ void Extraction::RunGroups(package::PackageTable& table, FILE* image) {
 
       const std::wstring name(AsWide(entry.name));
       std::wstring path;
-      if (context_.bProceed || cabinet) path = groupFolder + name;
-      else path = chosenFolder_ + L"\\" + (markerPass ? std::wstring() : group + L"\\") + name;
+      if (context_.bProceed || cabinet) {
+        path = groupFolder + name;
+      } else {
+        const std::wstring folder = chosenFolder_ + L"\\" + (markerPass ? std::wstring() : group + L"\\");
+        // The folder may have been chosen inside this group, after its group
+        // folder was made in the working folder.
+        if (!markerPass) CreateDirectoryW(folder.c_str(), nullptr);
+        path = folder + name;
+      }
       WriteEntry(image, path, entry.size);
       if (stop_) break;
       if (expandAfterWrite_) ExpandWritten(path);
