@@ -141,8 +141,14 @@ void Extraction::RunTrigger(Trigger trigger) {
       return;
     }
     std::vector<wchar_t> path(2048, L'\0');
-    SHGetPathFromIDListW(chosen, path.data());
+    const BOOL named = SHGetPathFromIDListW(chosen, path.data());
     CoTaskMemFree(chosen);
+    // A choice without a file-system path counts as a cancel: with an empty
+    // folder text the files would go to the root of the current drive.
+    if (!named || path[0] == L'\0') {
+      abort_ = true;
+      return;
+    }
     chosenFolder_ = path.data();
     if (trigger == Trigger::Cabinet) cabinetTarget_ = chosenFolder_;
     context_.strChosenFolder = chosenFolder_;
