@@ -421,4 +421,66 @@ TEST_F(ExtractionTest, NamesThatEscapeWriteNothing) {
   }
 }
 
+// With ExtractPathByUser "1" the folder browser shows at each trigger;
+// extracthost answers it with OK (LORENT_BROWSE_OK), which chooses the folder
+// it starts on, the Desktop. Runs under Xvfb in a prefix whose Desktop is a
+// folder of its own, not a link to the Linux home (win.extraction_browse).
+bool BrowserAnswered() { return Env(L"LORENT_BROWSE_OK") == L"1"; }
+
+TEST_F(ExtractionTest, ChosenFolderGetsTheFilesAndTheCabinetContents) {
+  if (!BrowserAnswered()) GTEST_SKIP() << "runs with the browser answered, under Xvfb";
+  WriteBytes(work_ / L"setup.bat", "@exit /b 0\r\n");
+  WriteBytes(work_ / L"block1.bin", Pattern(65537, 3));
+  const Report report = Run(Bind(
+      "[files]\n"
+      "UpdateModuleSetup.exe = ${launcher}\n"
+      "setup.bat = setup.bat\n"
+      "cabinet = ${cabinet}\n"
+      "[AssistFile.ini]\n"
+      "ExtractPathByUser = 1\n"
+      "[group Docs]\n"
+      "block1.bin = block1.bin\n"));
+  const fs::path chosen = report.values.at("chosen");
+  ASSERT_EQ(chosen.filename(), L"Desktop");
+  ASSERT_FALSE(fs::is_symlink(chosen));
+  const fs::path run = StagingFolder() / report.values.at("guid");
+  EXPECT_EQ(report.values.at("proceed"), "0");
+  EXPECT_EQ(report.values.at("userfolder"), "1");
+  // The ordinary-file trigger (setup.bat) and the cabinet trigger each show
+  // the browser and lay the window out.
+  EXPECT_EQ(report.messages, (std::vector<std::string>{"0x8102 0", "0x8103 0", "0x8102 0", "0x8103 0", "0x8105 1000"}));
+  // Before the first choice files go to the working folder; after it into
+  // the chosen folder, except the cabinet, which is written to the working
+  // folder and expanded into the chosen one.
+  EXPECT_EQ(FilesUnder(run), (std::set<std::wstring>{L"AssistFile.ini", L"UpdateModuleSetup.exe"}));
+  const std::set<std::wstring> placed = FilesUnder(chosen);
+  for (const wchar_t* name : {L"setup.bat", L"bin\\numbers.txt", L"manual\\guide\\readme.txt", L"top.txt", L"Docs\\block1.bin"})
+    EXPECT_EQ(placed.count(name), 1u) << Utf8(name);
+  ExpectSameBytes(chosen / L"Docs" / L"block1.bin", work_ / L"block1.bin");
+  ExpectSameBytes(chosen / L"bin" / L"numbers.txt", cabinets_ / L"src" / L"bin" / L"numbers.txt");
+  std::error_code ignored;
+  for (const wchar_t* name : {L"setup.bat", L"bin", L"manual", L"top.txt", L"Docs"}) fs::remove_all(chosen / name, ignored);
+}
+
+// The folder is chosen only at the first file of a later group: that group's
+// files still reach the chosen folder.
+TEST_F(ExtractionTest, ChoiceInsideAGroupStillPlacesItsFiles) {
+  if (!BrowserAnswered()) GTEST_SKIP() << "runs with the browser answered, under Xvfb";
+  WriteBytes(work_ / L"notes.txt", "notes\r\n");
+  const Report report = Run(Bind(
+      "[files]\n"
+      "UpdateModuleSetup.exe = ${launcher}\n"
+      "[AssistFile.ini]\n"
+      "ExtractPathByUser = 1\n"
+      "[group Docs]\n"
+      "notes.txt = notes.txt\n"));
+  const fs::path chosen = report.values.at("chosen");
+  ASSERT_EQ(chosen.filename(), L"Desktop");
+  ASSERT_FALSE(fs::is_symlink(chosen));
+  EXPECT_EQ(report.values.at("userfolder"), "1");
+  ExpectSameBytes(chosen / L"Docs" / L"notes.txt", work_ / L"notes.txt");
+  std::error_code ignored;
+  fs::remove_all(chosen / L"Docs", ignored);
+}
+
 }  // namespace

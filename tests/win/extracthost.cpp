@@ -54,6 +54,30 @@ DWORD WINAPI Worker(LPVOID parameter) {
   return 0;
 }
 
+// With LORENT_BROWSE_OK=1 in the environment, a folder browser that the
+// extraction shows is answered with OK as soon as it appears (the folder it
+// starts on is the one chosen).
+BOOL CALLBACK PressOk(HWND window, LPARAM found) {
+  DWORD process = 0;
+  wchar_t name[16] = {};
+  GetWindowThreadProcessId(window, &process);
+  GetClassNameW(window, name, 16);
+  if (process != GetCurrentProcessId() || lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  PostMessageW(window, WM_COMMAND, IDOK, 0);
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+DWORD WINAPI BrowserAnswerer(LPVOID) {
+  for (int i = 0; i < 600; ++i) {
+    bool found = false;
+    Sleep(100);
+    EnumWindows(PressOk, reinterpret_cast<LPARAM>(&found));
+    if (found) i = 0;
+  }
+  return 0;
+}
+
 void Pump() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
@@ -74,6 +98,10 @@ int wmain(int argc, wchar_t** argv) {
   const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       windowClass.hInstance, nullptr);
   if (!window) return 2;
+
+  wchar_t browse[4] = {};
+  if (GetEnvironmentVariableW(L"LORENT_BROWSE_OK", browse, 4) && browse[0] == L'1')
+    CloseHandle(CreateThread(nullptr, 0, BrowserAnswerer, nullptr, 0, nullptr));
 
   auto context = MakeWorkerContext(window);
   if (!context) return 2;
