@@ -27,8 +27,10 @@
 // The text is UTF-8. "${NAME}" in a value is replaced by the value given with
 // -D NAME=VALUE; an unknown name is an error. Relative paths are taken from the
 // description's own folder. Entries keep the order in which they are listed,
-// except the cabinet, which is always the marker group's last entry, so the
-// settings files are on disk before the cabinet is expanded.
+// except that UpdateModuleSetup.exe and the settings files lead the marker
+// group and the cabinet is always its last entry, so the settings can be read
+// (and deciphered) at the first ordinary file and before the cabinet is
+// expanded.
 //
 // Settings. The sections [AssistFile.ini] and [MessageSetting.ini] give the
 // plain values of the two settings files; the packer writes each file

@@ -1,5 +1,6 @@
 #include "pack/Settings.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -276,10 +277,16 @@ bool PrepareSettings(PackageDescription& description, std::string& error) {
     spec.content = SettingsFileText(file.section, stored);
     made.push_back(spec);
   }
-  // Before the cabinet, which stays the marker group's last entry.
-  auto at = marker.end();
-  if (!marker.empty() && package::IsCabinetEntry(marker.back().name)) --at;
-  marker.insert(at, made.begin(), made.end());
+  // The settings files and the setup launcher (whose digest deciphers them)
+  // lead the marker group: the stub reads ExtractPathByUser and UseZEKACheck
+  // from disk at the first ordinary file as well as at the cabinet, which
+  // stays the group's last entry.
+  marker.insert(marker.begin(), made.begin(), made.end());
+  std::stable_partition(marker.begin(), marker.end(), [](const FileSpec& file) {
+    return package::EqualsNoCase(file.name, package::kSetupLauncher) ||
+           package::EqualsNoCase(file.name, package::kAssistFile) ||
+           package::EqualsNoCase(file.name, package::kMessageSetting);
+  });
   return true;
 }
 

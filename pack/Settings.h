@@ -38,8 +38,9 @@ bool EncipherSetting(const uint8_t key[16], const std::string& plain, uint32_t c
 
 // Makes the settings files of the description: enciphered with the key of the
 // marker group's UpdateModuleSetup.exe, enc_data filled with the digest of the
-// packaged setup (ExecuteFileName) unless given. Appends them to the marker
-// group, before the cabinet. False with a message naming the file, key and
+// packaged setup (ExecuteFileName) unless given. Puts them, with the setup
+// launcher, at the head of the marker group (the stub reads them at the first
+// ordinary file); the cabinet stays last. False with a message naming the file, key and
 // line on any value the stub could not read back.
 bool PrepareSettings(PackageDescription& description, std::string& error);
 

@@ -141,8 +141,14 @@ void Extraction::RunTrigger(Trigger trigger) {
       return;
     }
     std::vector<wchar_t> path(2048, L'\0');
-    SHGetPathFromIDListW(chosen, path.data());
+    const BOOL named = SHGetPathFromIDListW(chosen, path.data());
     CoTaskMemFree(chosen);
+    // A choice without a file-system path counts as a cancel: with an empty
+    // folder text the files would go to the root of the current drive.
+    if (!named || path[0] == L'\0') {
+      abort_ = true;
+      return;
+    }
     chosenFolder_ = path.data();
     if (trigger == Trigger::Cabinet) cabinetTarget_ = chosenFolder_;
     context_.strChosenFolder = chosenFolder_;
@@ -257,8 +263,15 @@ void Extraction::RunGroups(package::PackageTable& table, FILE* image) {
 
       const std::wstring name(AsWide(entry.name));
       std::wstring path;
-      if (context_.bProceed || cabinet) path = groupFolder + name;
-      else path = chosenFolder_ + L"\\" + (markerPass ? std::wstring() : group + L"\\") + name;
+      if (context_.bProceed || cabinet) {
+        path = groupFolder + name;
+      } else {
+        const std::wstring folder = chosenFolder_ + L"\\" + (markerPass ? std::wstring() : group + L"\\");
+        // The folder may have been chosen inside this group, after its group
+        // folder was made in the working folder.
+        if (!markerPass) CreateDirectoryW(folder.c_str(), nullptr);
+        path = folder + name;
+      }
       WriteEntry(image, path, entry.size);
       if (stop_) break;
       if (expandAfterWrite_) ExpandWritten(path);

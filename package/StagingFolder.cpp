@@ -77,14 +77,17 @@ void ClearStagingFolder(const std::wstring& folder, bool retry) {
   else RemoveFolderTree(folder, retry);
 }
 
-bool CreatePrivateFolder(const std::wstring& folder) {
+std::wstring PrivateFolderSecurity() {
   const std::wstring user = CurrentUserSid();
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
   // Protected: nothing inherited from the parent. Full control for SYSTEM,
   // the Administrators group and the user; nobody else has access.
-  const std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)" +
-                            (user.empty() ? std::wstring() : L"(A;OICI;FA;;;" + user + L")");
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+  return L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)" + (user.empty() ? std::wstring() : L"(A;OICI;FA;;;" + user + L")");
+}
+
+bool CreatePrivateFolder(const std::wstring& folder) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(PrivateFolderSecurity().c_str(), SDDL_REVISION_1,
+                                                            &descriptor, nullptr))
     return false;
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   const BOOL created = CreateDirectoryW(folder.c_str(), &attributes);

@@ -19,6 +19,9 @@ std::wstring StagingFolderPath();
 // the shell and the folder itself stays.
 void ClearStagingFolder(const std::wstring& folder, bool retry);
 
+// The security descriptor (SDDL) that CreatePrivateFolder gives the folder.
+std::wstring PrivateFolderSecurity();
+
 // Creates a folder that only the creating user, SYSTEM and the Administrators
 // group can change (or read); its children inherit that.
 bool CreatePrivateFolder(const std::wstring& folder);

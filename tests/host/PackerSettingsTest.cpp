@@ -129,9 +129,11 @@ TEST_F(PackerSettings, WritesEncipheredFilesTheStubReads) {
                     "IsShowMessageBox = 1\n"))
       << error_;
 
-  // Both files are in the marker group, after the listed files and before the cabinet.
-  EXPECT_EQ(MarkerNames(), (std::vector<std::u16string>{u"UpdateModuleSetup.exe", u"setup.exe", u"AssistFile.ini",
-                                                         u"MessageSetting.ini", std::u16string(package::kCabinetEntry)}));
+  // Both files lead the marker group with the launcher, before the first
+  // ordinary file (setup.exe); the cabinet stays last.
+  EXPECT_EQ(MarkerNames(), (std::vector<std::u16string>{u"AssistFile.ini", u"MessageSetting.ini",
+                                                         u"UpdateModuleSetup.exe", u"setup.exe",
+                                                         std::u16string(package::kCabinetEntry)}));
 
   const std::string assist = Entry(u"AssistFile.ini");
   std::string section;
