@@ -23,6 +23,12 @@ wine=/usr/lib/wine/wine64
         /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1
     done
     /usr/lib/wine/wineserver -w
+    # Wine links the user's Desktop, Documents and the like to the Linux home
+    # folder. A test that chooses a folder there (the folder browser starts at
+    # the Desktop) must not write outside the prefix: make them plain folders.
+    for link in "$template"/drive_c/users/*/*; do
+      if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+    done
     touch "$template/.lorent-ready"
   fi
   if [ -n "$dest" ] && [ ! -d "$dest" ]; then
