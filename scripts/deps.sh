@@ -3,7 +3,7 @@
 set -e
 packages="cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev \
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 wine xvfb xauth xdotool imagemagick gcab cabextract \
-  osslsigncode fonts-noto-cjk locales python3"
+  osslsigncode fonts-noto-cjk locales python3 openssl"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
