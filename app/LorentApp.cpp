@@ -7,6 +7,7 @@
 
 #include "app/AgentKey.h"
 #include "app/RunMode.h"
+#include "checks/SystemChecks.h"
 #include "framework/Handle.h"
 #include "framework/WinText.h"
 #include "package/PackageReader.h"
@@ -15,20 +16,6 @@
 #include "ui/Texts.h"
 
 namespace lorent {
-
-namespace {
-
-OSVERSIONINFOW VersionInfo() {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExW(&version);
-#pragma GCC diagnostic pop
-  return version;
-}
-
-}  // namespace
 
 void MarkForCompatibilityAssistant() {
   const std::wstring path = GetOwnExecutablePath();
@@ -52,7 +39,7 @@ BOOL CLorentApp::InitInstance() {
   state.m_strCmdLine = m_lpCmdLine;
 
   CLorentDlg dialog;
-  const OSVERSIONINFOW version = VersionInfo();
+  const OSVERSIONINFOEXW version = GetOSVersion();
   if (version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion == 0)) {
     std::wstring text;
     LoadUILanguageString(IDS_UNSUPPORTED_OS, text);

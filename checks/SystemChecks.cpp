@@ -15,11 +15,19 @@ int VersionCodeFor(DWORD major, DWORD minor) {
   return kVersionCodeOther;
 }
 
-int GetOSVersionCode() {
+OSVERSIONINFOEXW GetOSVersion() {
   OSVERSIONINFOEXW version = {};
   version.dwOSVersionInfoSize = sizeof(version);  // the 284-byte record
   static_assert(sizeof(OSVERSIONINFOEXW) == 284);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));  // a failure leaves major 0
+#pragma GCC diagnostic pop
+  return version;
+}
+
+int GetOSVersionCode() {
+  const OSVERSIONINFOEXW version = GetOSVersion();
   return VersionCodeFor(version.dwMajorVersion, version.dwMinorVersion);
 }
 

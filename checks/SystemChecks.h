@@ -20,6 +20,10 @@ enum : int {
 // executable. A failed query gives 0.
 int GetOSVersionCode();
 
+// The version numbers the system reports to the program (GetVersionExW, as
+// the manifest lets it see them); major 0 when the query fails.
+OSVERSIONINFOEXW GetOSVersion();
+
 // The version code for a reported major.minor version.
 int VersionCodeFor(DWORD major, DWORD minor);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "checks/SystemChecks.h"
 #include "framework/Handle.h"
 #include "framework/WinText.h"
 #include "launch/LaunchText.h"
@@ -32,15 +33,6 @@ std::wstring ClassesDefaultValue(const std::wstring& keyName) {
   return value;
 }
 
-bool IsOsVersion6OrLater() {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExW(&version);
-#pragma GCC diagnostic pop
-  return version.dwMajorVersion >= 6;
-}
 
 }  // namespace
 
@@ -71,7 +63,7 @@ void LookUpOpenCommand(const std::wstring& path, std::wstring& program, std::wst
 
 bool LaunchSetup(CWorkerContext* context, std::wstring target, std::wstring parameters) {
   CRunState& state = TheRunState();
-  const wchar_t* verb = IsOsVersion6OrLater() && context->strElevation == L"1" ? L"runas" : L"open";
+  const wchar_t* verb = GetOSVersion().dwMajorVersion >= 6 && context->strElevation == L"1" ? L"runas" : L"open";
 
   const std::u16string_view extension = ExtensionOf(AsU16(target));
   bool programFile = false;

@@ -14,15 +14,6 @@ namespace lorent {
 
 namespace {
 
-DWORD MajorVersion() {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExW(&version);
-#pragma GCC diagnostic pop
-  return version.dwMajorVersion;
-}
 
 // The SID of the user running this process, as text.
 std::wstring CurrentUserSid() {
@@ -42,7 +33,7 @@ std::wstring CurrentUserSid() {
 }  // namespace
 
 std::wstring CommonAppDataFolder() {
-  if (MajorVersion() > 5) {
+  if (GetOSVersion().dwMajorVersion > 5) {
     // Looked up by name so that the program still starts where it is missing.
     wchar_t system[MAX_PATH] = {};
     if (GetSystemDirectoryW(system, MAX_PATH) == 0) return {};

@@ -1,5 +1,6 @@
 #include "ui/NormalMessageBox.h"
 
+#include "checks/SystemChecks.h"
 #include "res/resource.h"
 #include "ui/MessageBoxLayout.h"
 #include "ui/Texts.h"
@@ -43,15 +44,7 @@ class CWindowDc {
   HGDIOBJ m_oldFont = nullptr;
 };
 
-bool IsVersion51() {
-  OSVERSIONINFOW version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (!::GetVersionExW(&version)) return false;
-#pragma GCC diagnostic pop
-  return version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
-}
+bool IsVersion51() { return GetOSVersionCode() == kVersionCodeXP; }
 
 bool HighContrastOn() {
   HIGHCONTRASTW contrast{};
