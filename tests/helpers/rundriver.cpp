@@ -6,6 +6,7 @@
 // A step is a list of KEY=VALUE items separated by ";":
 //   caption=TEXT   the window's caption is exactly TEXT
 //   has=ID         the window has a control with this identifier
+//   not=ID         the window has no control with this identifier
 //   new=1          the window was not matched by an earlier step
 //   sized=1        the window's client area is not empty
 //   dump=FILE      write the window's description to FILE (UTF-8), followed by
@@ -36,8 +37,8 @@ namespace {
 
 struct Step {
   std::wstring caption, dump, ready, go, act;
-  int has = 0;
-  bool hasSet = false, isNew = false, sized = false, captionSet = false;
+  int has = 0, hasNot = 0;
+  bool hasSet = false, hasNotSet = false, isNew = false, sized = false, captionSet = false;
   DWORD pause = 0;
 };
 
@@ -53,6 +54,7 @@ Step ParseStep(const std::wstring& text) {
       const std::wstring key = item.substr(0, eq), value = item.substr(eq + 1);
       if (key == L"caption") step.caption = value, step.captionSet = true;
       else if (key == L"has") step.has = std::wcstol(value.c_str(), nullptr, 10), step.hasSet = true;
+      else if (key == L"not") step.hasNot = std::wcstol(value.c_str(), nullptr, 10), step.hasNotSet = true;
       else if (key == L"new") step.isNew = value == L"1";
       else if (key == L"sized") step.sized = value == L"1";
       else if (key == L"dump") step.dump = value;
@@ -94,6 +96,7 @@ bool Matches(const Step& step, HWND window, const std::set<HWND>& seen) {
   if (step.captionSet && info.caption != step.caption) return false;
   if (step.sized && (info.client.cx <= 0 || info.client.cy <= 0)) return false;
   if (step.hasSet && !info.Control(step.has)) return false;
+  if (step.hasNotSet && info.Control(step.hasNot)) return false;
   return true;
 }
 
