@@ -13,6 +13,7 @@ step 'caption=Stowline;has=1007;sized=1;dump=progress;act=key:27+key:13+altf4+cl
 step 'caption=Stowline Viewer;has=1002;new=1;dump=after;act=click:1000'
 step 'caption=Stowline Viewer;has=1002;new=1;dump=result;act=click:1001'
 LORENT_RECORD_EXIT=3010 drive full -x
+echo "full interactive run: $runtime ms"
 check "full run: exit code 3010 (got $code)" test "$code" = 3010
 check "full run: manual mode, command line after it (got $params)" test "$params" = 'Yes|W\setup.exe|/manual -x'
 check "progress window: client 399 x 89" shows progress 'client=399x89 caption="Stowline"'
@@ -85,4 +86,15 @@ check "no cabinet library: warning 103" shows nocablib "Can't Extract files!"
 check "no cabinet library: launched anyway, exit code 1 ($params, $code)" \
   test "$params/$code" = 'Yes|W\setup.exe|/manual/1'
 check "no cabinet library: staging folder clean" staging_clean
+
+# WM_CLOSE from another program while the setup launcher runs (20 s here): the
+# window waits up to 10 s for the worker, stops it and ends the dialog; the
+# process ends with exit code 0 before the launcher does (which would give 5).
+# The run's folder stays until the next run clears it.
+step 'caption=Stowline Viewer;has=1002;new=1;act=click:1000;pause=1500'
+step 'caption=Stowline;has=1007;hidden=1;act=wmclose'
+LORENT_RECORD_WAIT_MS=20000 LORENT_RECORD_EXIT=5 drive full
+echo "WM_CLOSE during the launch: the stub ended after $runtime ms"
+check "WM_CLOSE during the launch: launched, process ended first with exit code 0 ($params, $code)" \
+  test "$params/$code" = 'Yes|W\setup.exe|/manual/0'
 finish

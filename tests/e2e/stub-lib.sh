@@ -7,7 +7,8 @@
 # drive NAME ARGS...: runs $work/NAME.exe through rundriver.exe with the steps
 #   in the array STEPS; sets $code (full exit code, "none" when the driver
 #   failed) and $params (the launcher parameter string the recording launcher
-#   got, with the run's folder written as W; "none" when nothing was launched).
+#   got, with the run's folder written as W; "none" when nothing was launched)
+#   and $runtime (milliseconds from the start to the end of the program).
 # staging_clean: true when the staging folder holds nothing but, on 6.0 and
 #   later, one emptied run folder ($1 = "xp": the staging folder is gone;
 #   "empty": it is there and empty).
@@ -58,9 +59,13 @@ drive() {
   shift
   rm -f "$work/record.txt"
   local out
-  out=$(wine "$helpers/rundriver.exe" --timeout 40 "${STEPS[@]}" -- "$(winpath "$work/$name.exe")" "$@" 2>&1) || true
+  # Into a file: a setup launcher that outlives the stub would hold a pipe open.
+  wine "$helpers/rundriver.exe" --timeout 40 "${STEPS[@]}" -- "$(winpath "$work/$name.exe")" "$@" \
+    >"$work/driver.out" 2>&1 || true
+  out=$(cat "$work/driver.out")
   code=$(printf '%s\n' "$out" | sed -n 's/^exit code: 0x[0-9A-F]* (\([0-9]*\))\r*$/\1/p')
   [ -n "$code" ] || { code=none; echo "rundriver: $out" >&2; }
+  runtime=$(printf '%s\n' "$out" | sed -n 's/^run time: \([0-9]*\) ms\r*$/\1/p')
   params=none
   if [ -f "$work/record.txt" ]; then
     params=$(sed -n 's/^cmdline="[^"]*UpdateModuleSetup.exe" \?//p' "$work/record.txt" | tr -d '\r' |

@@ -3,12 +3,14 @@
 // Drives a whole run of PROGRAM: starts it, then handles its windows one step
 // at a time as they appear, and finally prints
 //   exit code: 0x00000BC2 (3010)
+//   run time: 2345 ms
 // A step is a list of KEY=VALUE items separated by ";":
 //   caption=TEXT   the window's caption is exactly TEXT
 //   has=ID         the window has a control with this identifier
 //   not=ID         the window has no control with this identifier
 //   new=1          the window was not matched by an earlier step
 //   sized=1        the window's client area is not empty
+//   hidden=1       hidden windows count too
 //   dump=FILE      write the window's description to FILE (UTF-8), followed by
 //                  one "other" line per further visible window of the process
 //   ready=FILE     create FILE once the window has been read...
@@ -17,7 +19,8 @@
 //   act=ACTIONS    then act, ACTIONS joined by "+": click:ID, key:VK (decimal),
 //                  altf4, close (system menu), help (F1), wmclose, none
 //   pause=MS       wait this long after acting
-// Only visible top-level dialogs (class #32770) of the process are matched.
+// Only top-level dialogs (class #32770) of the process are matched, visible
+// ones unless the step says hidden=1.
 // Exit code: 0 when every step found its window and the program ended; 3 when
 // a step found no window (its number is printed, the program is ended); 4
 // when the program did not end; 125 when it could not be started.
@@ -38,7 +41,7 @@ namespace {
 struct Step {
   std::wstring caption, dump, ready, go, act;
   int has = 0, hasNot = 0;
-  bool hasSet = false, hasNotSet = false, isNew = false, sized = false, captionSet = false;
+  bool hasSet = false, hasNotSet = false, isNew = false, hidden = false, sized = false, captionSet = false;
   DWORD pause = 0;
 };
 
@@ -56,6 +59,7 @@ Step ParseStep(const std::wstring& text) {
       else if (key == L"has") step.has = std::wcstol(value.c_str(), nullptr, 10), step.hasSet = true;
       else if (key == L"not") step.hasNot = std::wcstol(value.c_str(), nullptr, 10), step.hasNotSet = true;
       else if (key == L"new") step.isNew = value == L"1";
+      else if (key == L"hidden") step.hidden = value == L"1";
       else if (key == L"sized") step.sized = value == L"1";
       else if (key == L"dump") step.dump = value;
       else if (key == L"ready") step.ready = value;
@@ -70,6 +74,7 @@ Step ParseStep(const std::wstring& text) {
 
 struct Collect {
   DWORD processId;
+  bool hidden;
   std::vector<HWND> windows;
 };
 
@@ -78,14 +83,14 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
   wchar_t name[64];
-  if (owner == collect->processId && ::IsWindowVisible(window) && ::GetClassNameW(window, name, 64) &&
+  if (owner == collect->processId && (collect->hidden || ::IsWindowVisible(window)) && ::GetClassNameW(window, name, 64) &&
       std::wstring(name) == L"#32770")
     collect->windows.push_back(window);
   return TRUE;
 }
 
-std::vector<HWND> ProcessDialogs(DWORD processId) {
-  Collect collect{processId, {}};
+std::vector<HWND> ProcessDialogs(DWORD processId, bool hidden = false) {
+  Collect collect{processId, hidden, {}};
   ::EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&collect));
   return collect.windows;
 }
@@ -156,6 +161,7 @@ int wmain(int argc, wchar_t** argv) {
     arguments += QuoteArgument(argv[k]);
   }
   DWORD processId = 0;
+  const DWORD started = ::GetTickCount();
   const HANDLE process = StartProgram(argv[i], arguments, processId);
   if (!process) {
     std::fprintf(stderr, "rundriver: cannot start %ls (error %lu)\n", argv[i], ::GetLastError());
@@ -168,7 +174,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND found = nullptr;
     const DWORD start = ::GetTickCount();
     while (!found && ::GetTickCount() - start < timeout) {
-      for (HWND window : ProcessDialogs(processId)) {
+      for (HWND window : ProcessDialogs(processId, step.hidden)) {
         if (Matches(step, window, seen)) {
           found = window;
           break;
@@ -210,7 +216,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "rundriver: the program did not end\n");
     return 4;
   }
-  std::printf("exit code: 0x%08lX (%lu)\n", code, code);
+  std::printf("exit code: 0x%08lX (%lu)\nrun time: %lu ms\n", code, code, ::GetTickCount() - started);
   std::fflush(stdout);
   return 0;
 }
