@@ -29,7 +29,7 @@ version winxp
 mkdir -p "$staging/{00000000-0000-0000-0000-000000000000}"  # left by an earlier run
 LORENT_RECORD_EXIT=3010 drive Setup
 check "5.1 (winxp): launched, exit code 3010 ($params, $code)" test "$params/$code" = 'Yes|W\setup.exe|/manual/3010'
-check "5.1: the whole staging folder is removed" staging_clean xp
+check "5.1: the whole staging folder is removed" staging_clean gone
 check "5.1: no compatibility mark" unmarked Setup
 
 version vista

@@ -10,7 +10,7 @@
 #   got, with the run's folder written as W; "none" when nothing was launched)
 #   and $runtime (milliseconds from the start to the end of the program).
 # staging_clean: true when the staging folder holds nothing but, on 6.0 and
-#   later, one emptied run folder ($1 = "xp": the staging folder is gone;
+#   later, one emptied run folder ($1 = "gone": the staging folder is gone;
 #   "empty": it is there and empty).
 stub="$LORENT_WIN_BUILD/app/lorent.exe"
 screens="$LORENT_WIN_BUILD/screenshots"
@@ -110,7 +110,7 @@ shot() {
 shows() { grep -qF -- "$2" "$work/$1.txt"; }
 
 staging_clean() {
-  if [ "${1:-}" = xp ]; then
+  if [ "${1:-}" = gone ]; then
     [ ! -e "$staging" ]
     return
   fi
