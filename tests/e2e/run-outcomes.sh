@@ -92,6 +92,21 @@ check "no cabinet library: launched anyway, exit code 1 ($params, $code)" \
   test "$params/$code" = 'Yes|W\setup.exe|/manual/1'
 check "no cabinet library: staging folder clean" staging_clean
 
+# The package lets the user choose the folder. The folder browser's first
+# item, the desktop, is chosen; Wine links it to the Linux home, so it is made
+# a folder of the prefix first. The product files go there, the folder is
+# opened, nothing is launched.
+desktop="$WINEPREFIX/drive_c/users/$(id -un)/Desktop"
+if [ -L "$desktop" ]; then rm "$desktop"; fi
+mkdir -p "$desktop"
+settings 'ExtractPathByUser = 1' | bind pick
+step 'new=1;sized=1;not=1007;act=root:14145'
+step 'sized=1;not=1007;act=click:1'
+drive pick
+check "chosen folder: the product files are there" test -f "$desktop/docs/readme.txt"
+check "chosen folder: nothing launched, exit code 0 ($params, $code)" test "$params/$code" = none/0
+check "chosen folder: staging folder clean" staging_clean
+
 # Not enough free space (256 KiB, less than three times the installer's
 # size): warning 101 naming drive C, nothing extracted, no launch.
 if [ -n "${LORENT_UNSHARED:-}" ]; then

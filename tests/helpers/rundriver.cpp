@@ -17,7 +17,8 @@
 //   go=FILE        ...then wait until FILE exists (the Linux side takes a
 //                  screenshot meanwhile)
 //   act=ACTIONS    then act, ACTIONS joined by "+": click:ID, key:VK (decimal),
-//                  altf4, close (system menu), help (F1), wmclose, none
+//                  root:ID (selects the first item of a tree view), altf4,
+//                  close (system menu), help (F1), wmclose, none
 //   pause=MS       wait this long after acting
 // Only top-level dialogs (class #32770) of the process are matched, visible
 // ones unless the step says hidden=1.
@@ -25,6 +26,7 @@
 // a step found no window (its number is printed, the program is ended); 4
 // when the program did not end; 125 when it could not be started.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -125,7 +127,10 @@ void Act(HWND window, const std::wstring& actions) {
     const std::wstring a = actions.substr(pos, end - pos);
     if (a.rfind(L"click:", 0) == 0) PressButton(window, std::wcstol(a.c_str() + 6, nullptr, 10));
     else if (a.rfind(L"key:", 0) == 0) PressKey(window, static_cast<UINT>(std::wcstoul(a.c_str() + 4, nullptr, 10)));
-    else if (a == L"altf4") PressAltF4(window);
+    else if (a.rfind(L"root:", 0) == 0) {
+      const HWND tree = ::GetDlgItem(window, static_cast<int>(std::wcstol(a.c_str() + 5, nullptr, 10)));
+      ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    } else if (a == L"altf4") PressAltF4(window);
     else if (a == L"close") CloseFromSystemMenu(window);
     else if (a == L"help") ::PostMessageW(window, WM_KEYDOWN, VK_F1, 0), ::PostMessageW(window, WM_KEYUP, VK_F1, 0);
     else if (a == L"wmclose") ::PostMessageW(window, WM_CLOSE, 0, 0);
