@@ -40,6 +40,7 @@ run "SilentExecution as the text 1" 399x89 'Yes|W\setup.exe|/manual'
 
 reg add "$agent_key" /v SilentExecution /t REG_DWORD /d 1 /f
 run "SilentExecution 1: agent silent mode" none 'Yes|W\setup.exe|/agent /silent'
+echo "agent silent run without any window: $runtime ms"
 check "agent silent mode: staging folder clean" staging_clean
 for exit in 0 1 3010 2147944003 4294967295; do
   got=$(LORENT_RECORD_EXIT=$exit exit_code "$(winpath "$work/modes.exe")")
