@@ -5,7 +5,7 @@
 # folder (Wine reports Windows 7 here).
 # As root the scenario runs in a mount namespace of its own, where a small
 # file system over C:\ProgramData makes the free-space test fail.
-if [ "$(id -u)" = 0 ] && [ -z "${LORENT_UNSHARED:-}" ] && command -v unshare >/dev/null; then
+if [ "$(id -u)" = 0 ] && [ -z "${LORENT_UNSHARED:-}" ] && unshare -m true 2>/dev/null; then
   LORENT_UNSHARED=1 exec unshare -m "$0" "$@"
 fi
 . "$(dirname "$0")/lib.sh"
@@ -109,9 +109,8 @@ check "chosen folder: staging folder clean" staging_clean
 
 # Not enough free space (256 KiB, less than three times the installer's
 # size): warning 101 naming drive C, nothing extracted, no launch.
-if [ -n "${LORENT_UNSHARED:-}" ]; then
-  session
-  mount -t tmpfs -o size=256k none "$WINEPREFIX/drive_c/ProgramData"
+session
+if [ -n "${LORENT_UNSHARED:-}" ] && mount -t tmpfs -o size=256k none "$WINEPREFIX/drive_c/ProgramData"; then
   step 'caption=Stowline;not=1007;new=1;dump=disk;act=click:1'
   drive full
   check "free space: warning 101 for drive C" shows disk 'There is not enough space on Local Disk (C:).'
@@ -120,7 +119,7 @@ if [ -n "${LORENT_UNSHARED:-}" ]; then
   session
   umount "$WINEPREFIX/drive_c/ProgramData"
 else
-  echo "skipped: the free-space warning needs root (a mount namespace)"
+  echo "skipped: the free-space warning needs root and a mount namespace"
 fi
 
 # WM_CLOSE from another program while the setup launcher runs (20 s here): the
