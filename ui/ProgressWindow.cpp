@@ -125,9 +125,16 @@ void CLorentDlg::LayoutWindow() {
   const int height = Scale(kClientHeight, dpiY) + 2 * static_cast<int>(info.cyWindowBorders) +
                      (title.rcTitleBar.bottom - title.rcTitleBar.top);
   if (IsWindow(m_hWnd)) {
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
-    const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
-    SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreWindow(width, height);
+    // Frame sizes read from a 0 x 0 window need not be the frame of the sized
+    // one (Wine reports the borders of a window that has no room for its
+    // client area as negative): when the client area missed its size, the
+    // window grows or shrinks by the difference.
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    const int missingX = Scale(kClientWidth, dpiX) - (client.right - client.left);
+    const int missingY = Scale(kClientHeight, dpiY) - (client.bottom - client.top);
+    if (missingX != 0 || missingY != 0) CentreWindow(width + missingX, height + missingY);
   }
   const HWND text = GetDlgItem(m_hWnd, IDC_STATIC);
   MoveWindow(text, Scale(kTextPlace.left, dpiX), Scale(kTextPlace.top, dpiY), Scale(kTextPlace.right, dpiX),
@@ -138,6 +145,12 @@ void CLorentDlg::LayoutWindow() {
   m_progress.Show(true);
   SendMessageW(m_progress.GetSafeHwnd(), PBM_SETRANGE32, 0, kBarRange);
   SendMessageW(m_progress.GetSafeHwnd(), PBM_SETSTEP, 1, 0);
+}
+
+void CLorentDlg::CentreWindow(int width, int height) {
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+  const int y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+  SetWindowPos(m_hWnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CLorentDlg::WatchProcess() {

@@ -61,6 +61,8 @@ class CLorentDlg : public CDialog {
   void OnClose();
   void OnPaint();
   void ShowWarning(WPARAM code, const wchar_t* drive);
+  // Moves the window to the middle of the primary screen with this size.
+  void CentreWindow(int width, int height);
 
   std::unique_ptr<CWorkerContext> m_context;  // m_pContext points here
   std::unique_ptr<CWinThread> m_thread;        // the worker; m_context->pThread points here

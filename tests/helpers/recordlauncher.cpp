@@ -4,7 +4,8 @@
 //   cmdline=<its whole command line>
 //   cwd=<its working folder>
 // and exits with LORENT_RECORD_EXIT (decimal, or hexadecimal with 0x), 0 when
-// that is not set.
+// that is not set. With LORENT_RECORD_WAIT_MS it first waits that long (so a
+// test can look at the windows of the program that started it).
 #include <windows.h>
 
 #include <cwchar>
@@ -40,6 +41,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       CloseHandle(file);
     }
   }
+  const std::wstring wait = Environment(L"LORENT_RECORD_WAIT_MS");
+  if (!wait.empty()) Sleep(static_cast<DWORD>(std::wcstoul(wait.c_str(), nullptr, 10)));
   const std::wstring code = Environment(L"LORENT_RECORD_EXIT");
   return static_cast<int>(std::wcstoul(code.c_str(), nullptr, 0));
 }
