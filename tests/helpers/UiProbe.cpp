@@ -150,6 +150,32 @@ std::wstring QuoteArgument(const std::wstring& arg) {
   return out;
 }
 
+std::wstring JoinArguments(int count, wchar_t** argv, int from) {
+  std::wstring arguments;
+  for (int k = from; k < count; ++k) {
+    if (!arguments.empty()) arguments += L' ';
+    arguments += QuoteArgument(argv[k]);
+  }
+  return arguments;
+}
+
+bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  if (path.empty()) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    std::fflush(stdout);
+    return true;
+  }
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  if (!file) return false;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  return true;
+}
+
 HANDLE StartProgram(const std::wstring& program, const std::wstring& arguments, DWORD& processId) {
   std::wstring line = QuoteArgument(program);
   if (!arguments.empty()) line += L" " + arguments;

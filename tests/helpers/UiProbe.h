@@ -53,6 +53,13 @@ bool WaitExitCode(HANDLE process, DWORD timeoutMs, DWORD& exitCode);
 // Quotes a command-line argument for the C runtime's parser.
 std::wstring QuoteArgument(const std::wstring& argument);
 
+// The arguments argv[from] to argv[count - 1], quoted and joined by spaces.
+std::wstring JoinArguments(int count, wchar_t** argv, int from);
+
+// Writes the text as UTF-8 to the file, or to standard output when `path` is
+// empty.
+bool WriteUtf8(const std::wstring& path, const std::wstring& text);
+
 // The folder of this program, ending in a backslash.
 std::wstring OwnFolder();
 

@@ -107,18 +107,6 @@ bool Matches(const Step& step, HWND window, const std::set<HWND>& seen) {
   return true;
 }
 
-bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (!file) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-  return true;
-}
-
 void Act(HWND window, const std::wstring& actions) {
   size_t pos = 0;
   while (pos < actions.size()) {
@@ -160,11 +148,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: rundriver [--timeout S] [--step STEP]... -- PROGRAM [ARGS...]\n", stderr);
     return 2;
   }
-  std::wstring arguments;
-  for (int k = i + 1; k < argc; ++k) {
-    if (!arguments.empty()) arguments += L' ';
-    arguments += QuoteArgument(argv[k]);
-  }
+  const std::wstring arguments = JoinArguments(argc, argv, i + 1);
   DWORD processId = 0;
   const DWORD started = ::GetTickCount();
   const HANDLE process = StartProgram(argv[i], arguments, processId);

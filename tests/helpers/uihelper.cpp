@@ -23,26 +23,6 @@
 
 using namespace lorent::test;
 
-namespace {
-
-bool WriteUtf8(const std::wstring& path, const std::wstring& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-  if (path.empty()) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
-    return true;
-  }
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (!file) return false;
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
-  return true;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
   std::wstring dump, ready, go, action = L"none";
   DWORD timeout = 30000;
@@ -65,11 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: uihelper [--dump F] [--ready F] [--go F] [--action A] [--timeout S] -- PROGRAM [ARGS...]\n", stderr);
     return 2;
   }
-  std::wstring arguments;
-  for (int k = i + 1; k < argc; ++k) {
-    if (!arguments.empty()) arguments += L' ';
-    arguments += QuoteArgument(argv[k]);
-  }
+  const std::wstring arguments = JoinArguments(argc, argv, i + 1);
   DWORD processId = 0;
   const HANDLE process = StartProgram(argv[i], arguments, processId);
   if (!process) {
