@@ -12,32 +12,9 @@
 #include <cwchar>
 #include <string>
 
-namespace {
+#include "UiProbe.h"
 
-// Quotes one argument so that the C runtime's parser gives it back unchanged.
-void AppendArgument(std::wstring& line, const std::wstring& arg) {
-  if (!line.empty()) line += L' ';
-  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) {
-    line += arg;
-    return;
-  }
-  line += L'"';
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == L'"') line.append(backslashes * 2 + 1, L'\\');
-    else line.append(backslashes, L'\\');
-    backslashes = 0;
-    line += c;
-  }
-  line.append(backslashes * 2, L'\\');
-  line += L'"';
-}
-
-}  // namespace
+using lorent::test::QuoteArgument;
 
 int wmain(int argc, wchar_t** argv) {
   int i = 1;
@@ -62,12 +39,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: runner [--cwd FOLDER] [--timeout SECONDS] [--raw] PROGRAM [ARGUMENTS...]\n", stderr);
     return 2;
   }
-  std::wstring line;
-  AppendArgument(line, argv[i]);
-  for (int k = i + 1; k < argc; ++k) {
-    if (raw) line += std::wstring(L" ") + argv[k];
-    else AppendArgument(line, argv[k]);
-  }
+  std::wstring line = QuoteArgument(argv[i]);
+  for (int k = i + 1; k < argc; ++k) line += L' ' + (raw ? std::wstring(argv[k]) : QuoteArgument(argv[k]));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
