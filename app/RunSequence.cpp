@@ -22,10 +22,6 @@ namespace lorent {
 
 namespace {
 
-void PostWarning(const CWorkerContext& context, WarningCode code) {
-  if (context.hWnd) PostMessageW(context.hWnd, UWM_SHOW_WARNING, code, 0);
-}
-
 // The end of every run that got as far as running the package.
 void RemoveRunFolder(const CWorkerContext& context) {
   const std::wstring staging = StagingFolderPath();
@@ -51,7 +47,6 @@ void RunSettingsChecksAndLaunch(CWorkerContext& context, const std::wstring& com
   ReadParamOption(context, L"ParamDAM", assist, paramDam);
   ReadParamOption(context, L"ParamDAAU", assist, paramDaau);
   ReadParamOption(context, L"ProductName", assist, context.strProductName);
-  const std::wstring commandLineCopy = commandLine;
   const std::wstring target = work + executeFileName;
   ReadParamOption(context, L"UseZEKACheck", assist, check);
   ReadParamOption(context, L"Elevation", assist, context.strElevation);
@@ -89,7 +84,7 @@ void RunSettingsChecksAndLaunch(CWorkerContext& context, const std::wstring& com
   if (LoadMessageSettings(&context)) modeParameter = paramDaau;
   else if (IsManualLaunch()) modeParameter = paramManual;
   else if (IsAgentLaunch()) modeParameter = paramDam;
-  const std::wstring parameters(AsWide(BuildParameterString(AsU16(modeParameter), AsU16(commandLineCopy))));
+  const std::wstring parameters(AsWide(BuildParameterString(AsU16(modeParameter), AsU16(commandLine))));
 
   if (!context.hWnd) return;
   CAfterInstallRequest request;

@@ -80,6 +80,11 @@ struct CWorkerContext {
 // Makes a worker context, or null when memory is short.
 std::unique_ptr<CWorkerContext> MakeWorkerContext(HWND window) noexcept;
 
+// Posts warning `code` (102 to 104) to the run's window, when it has one.
+inline void PostWarning(const CWorkerContext& context, WarningCode code) {
+  if (context.hWnd) PostMessageW(context.hWnd, UWM_SHOW_WARNING, code, 0);
+}
+
 // What the worker asks the window to show before the launch. Lives while the
 // sending call lasts; the window copies what it keeps.
 struct CAfterInstallRequest {

@@ -74,9 +74,6 @@ class Extraction {
  private:
   enum class Trigger { Cabinet, OrdinaryFile };
 
-  void Warn(WarningCode code) {
-    if (context_.hWnd) PostMessageW(context_.hWnd, UWM_SHOW_WARNING, code, 0);
-  }
   void WarnDiskSpace(const std::wstring& drive) {
     if (context_.hWnd) SendMessageW(context_.hWnd, UWM_SHOW_WARNING, kWarningDiskSpace, reinterpret_cast<LPARAM>(drive.c_str()));
   }
@@ -118,13 +115,13 @@ void Extraction::RunTrigger(Trigger trigger) {
   if (checkValue_ == L"1") {
     if (!IsUserAdministrator()) {
       context_.bProceed = false;
-      Warn(kWarningAdministrator);
+      PostWarning(context_, kWarningAdministrator);
       abort_ = true;
       return;
     }
     if (!CheckManufacturer()) {
       context_.bProceed = false;
-      Warn(kWarningManufacturer);
+      PostWarning(context_, kWarningManufacturer);
       abort_ = true;
       return;
     }
@@ -197,7 +194,7 @@ void Extraction::ExpandWritten(const std::wstring& cabinetPath) {
   // group is an ordinary file.
   expandAfterWrite_ = false;
   if (!PathExists(CabinetLibraryPath())) {
-    Warn(kWarningCabinetLibrary);
+    PostWarning(context_, kWarningCabinetLibrary);
     cabinetLibraryPresent_ = false;
     abort_ = true;
     return;

@@ -5,6 +5,7 @@
 
 #include "app/RunSequence.h"
 #include "framework/Handle.h"
+#include "framework/WinText.h"
 #include "res/resource.h"
 #include "settings/SuccessCode.h"
 #include "ui/NormalMessageBox.h"
@@ -177,8 +178,7 @@ void CLorentDlg::ShowResultBox() {
   const int code = state.m_nSetupExitCode;
   const std::wstring button = LoadDefault(IDS_OK);
   if (state.m_strShowResult != L"1") return;
-  const std::u16string successCodes(state.m_strSuccessCode.begin(), state.m_strSuccessCode.end());
-  const std::wstring text = IsSuccessExitCode(successCodes, static_cast<uint32_t>(code))
+  const std::wstring text = IsSuccessExitCode(AsU16(state.m_strSuccessCode), static_cast<uint32_t>(code))
                                 ? LoadDefault(IDS_SETUP_SUCCEEDED)
                                 : LoadDefault(IDS_SETUP_FAILED) + LoadDefault(IDS_ERROR_CODE_1002);
   CNormalMessageBox box;
