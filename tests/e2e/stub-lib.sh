@@ -130,5 +130,13 @@ session() {
   /usr/lib/wine/wineserver -w 2>/dev/null || true
 }
 
-reg() { wine reg "$@" >/dev/null 2>&1; }
+# reg ARGS: "wine reg" in the scenario's prefix. A start of reg.exe can fail
+# when the machine is busy: one more try, then the scenario stops and says so.
+reg() {
+  wine reg "$@" >/dev/null 2>&1 && return 0
+  sleep 1
+  wine reg "$@" >/dev/null 2>&1 && return 0
+  echo "reg $* failed" >&2
+  return 1
+}
 agent_key='HKLM\SOFTWARE\ZEKA Corporation\Davivido zazur'
