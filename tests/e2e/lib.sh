@@ -49,6 +49,14 @@ check() {
   fi
 }
 
+# contains TEXT WORDS: whether TEXT holds WORDS literally. The text is never
+# passed through echo, which would read a Windows path's "\c" as an escape.
+contains() {
+  if grep -qF -- "$2" <<<"$1"; then return 0; fi
+  printf '  (looked for "%s" in: %s)\n' "$2" "$1"
+  return 1
+}
+
 finish() {
   if [ "$failures" -ne 0 ]; then
     echo "$scenario: $failures check(s) failed; files kept in $work"

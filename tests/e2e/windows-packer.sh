@@ -26,6 +26,6 @@ check "both packers write the same installer" cmp "$work/linux.exe" "$work/windo
 printf '[files]\n..\\evil.dll = in/data.bin\n' >"$work/bad.lorent"
 message=$(wine "$winpack" build "$(winpath "$work/bad.lorent")" --stub "$(winpath "$helpers/pkgdump.exe")" \
   --output "$(winpath "$work/bad.exe")" 2>&1 || true)
-check "the Windows packer refuses an unsafe name" sh -c "echo '$message' | grep -q 'contains a path separator'"
+check "the Windows packer refuses an unsafe name" contains "$message" 'contains a path separator'
 check "and writes nothing" test ! -e "$work/bad.exe"
 finish
